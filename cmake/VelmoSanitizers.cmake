@@ -1,0 +1,5 @@
+# The test build runs under AddressSanitizer and UndefinedBehaviorSanitizer.
+if(VELMO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

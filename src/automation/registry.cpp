@@ -1,0 +1,73 @@
+#include "automation/registry.h"
+
+#include <map>
+#include <mutex>
+
+namespace velmo {
+
+namespace {
+
+struct Entry {
+    const ClassInfo* info;
+    Factory factory;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, Entry, std::less<>> by_progid;  // keyed by lower-case ProgID
+};
+
+Registry& registry()
+{
+    static Registry instance;
+    return instance;
+}
+
+std::string lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+void register_class(const ClassInfo& info, Factory factory)
+{
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.by_progid[lower(info.progid())] = Entry { &info, std::move(factory) };
+}
+
+void unregister_library(std::string_view library)
+{
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    std::erase_if(r.by_progid, [&](const auto& item) { return equals_ignoring_case(item.second.info->library, library); });
+}
+
+bool is_registered(std::string_view progid)
+{
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.by_progid.contains(lower(progid));
+}
+
+ObjectRef create_object(std::string_view progid)
+{
+    Factory factory;
+    {
+        auto& r = registry();
+        std::lock_guard lock(r.mutex);
+        auto it = r.by_progid.find(lower(progid));
+        if (it == r.by_progid.end())
+            throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: no class is registered as '" + std::string(progid) + "'");
+        if (it->second.info->creatable == Creatable::No)
+            throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: '" + std::string(progid) + "' is not creatable");
+        factory = it->second.factory;
+    }
+    return factory();
+}
+
+}  // namespace velmo
