@@ -91,7 +91,7 @@ Variant RecordingSurface::invoke(std::string_view name, Invoke how, Args args)
         ops_.push_back(op);
         if (key == "scalex" || key == "scaley") {
             // Only the conversions the component uses: twips <-> pixels, 15 to one.
-            double value = args.at(0)->to_double();
+            double value = (args.empty() ? 0.0 : args[0]->to_double());
             int from = args.size() > 1 ? args[1]->to_integer().value() : 1;
             int to = args.size() > 2 ? args[2]->to_integer().value() : 1;
             double twips = from == 3 ? value * 15 : value;
