@@ -1,0 +1,55 @@
+#include "cli/demo_command.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "automation/late.h"
+#include "automation/registry.h"
+#include "cli/error_output.h"
+#include "velmo10/velmo10.h"
+
+namespace velmo::cli {
+
+namespace {
+
+// The frame: the type library's classes, the App object, and the main class's members.
+void demo_frame()
+{
+    const auto& library = velmo10::type_library();
+    std::cout << "Type library " << library.name << " " << library.version << ":\n";
+    for (const ClassInfo* info : library.classes)
+        std::cout << "  " << info->progid() << " (" << info->members.size() << " members"
+                  << (info->creatable == Creatable::Yes ? "" : ", not creatable") << ")\n";
+
+    ObjectRef main = create_object("Velmo10.clsKxVelmo10A");
+    ObjectRef app = late::get(main, "GetProStdProperties").to_object();
+    std::cout << "App: " << late::get(app, "Title").to_string() << " " << late::get(app, "Major").to_string() << "."
+              << late::get(app, "Minor").to_string() << " in " << late::get(app, "Path").to_string() << "\n";
+    try {
+        late::get(main, "GetProResStrings", 101);
+    } catch (const Error& error) {
+        std::cout << "GetProResStrings(101): error " << error.number() << ": " << error.description() << "\n";
+    }
+    std::cout << "About returns " << late::call(main, "About").to_string() << "\n";
+}
+
+}  // namespace
+
+void add_demo_command(CLI::App& app)
+{
+    auto output = std::make_shared<std::string>("velmo-demo");
+    auto* command = app.add_subcommand("demo", "Tour the library: its classes and members, writing pictures into a folder");
+    command->add_option("-o,--output", *output, "folder for the demo's files")->capture_default_str();
+    command->callback([output] {
+        try {
+            std::filesystem::create_directories(*output);
+            demo_frame();
+            std::cout << "Demo files are in " << std::filesystem::absolute(*output).string() << "\n";
+        } catch (const Error& error) {
+            print_error(error);
+            throw CLI::RuntimeError(1);
+        }
+    });
+}
+
+}  // namespace velmo::cli
