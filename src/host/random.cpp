@@ -10,13 +10,13 @@ namespace {
 std::mutex mutex;
 uint32_t state = 0x50000;  // the runtime's documented starting seed
 
-// The seed folds the high word of the Double into the middle bits of the state, keeping its low
-// byte, as the runtime does.
+// The seed folds the high word of the Double into the middle bits of the state. The low byte is
+// reset too (the runtime keeps it), so that one seed always gives one sequence.
 void seed_from(double value)
 {
     uint32_t high = static_cast<uint32_t>(std::bit_cast<uint64_t>(value) >> 32);
     uint32_t mixed = ((high & 0xFFFF) ^ (high >> 16)) << 8;
-    state = (state & 0xFFu) | (mixed & 0xFFFF00u);
+    state = mixed & 0xFFFF00u;
 }
 }  // namespace
 
