@@ -1,0 +1,231 @@
+#include "exif/decoder.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "automation/checked.h"
+#include "exif/catalogue.h"
+#include "exif/number_text.h"
+
+namespace velmo::exif {
+
+namespace {
+
+enum class Sign { Unsigned, Signed };
+
+struct RationalText {
+    std::string text;               // numerator "/" denominator
+    std::optional<double> quotient; // only when the denominator is not 0
+};
+
+RationalText read_rational(ByteView raw, size_t pos, ByteOrder order, Sign sign)
+{
+    double numerator = 0;
+    double denominator = 0;
+    if (sign == Sign::Signed) {
+        numerator = static_cast<double>(raw.read_signed(pos, 4, order));
+        denominator = static_cast<double>(raw.read_signed(pos + 4, 4, order));
+    } else {
+        numerator = static_cast<double>(raw.read_unsigned(pos, 4, order));
+        denominator = static_cast<double>(raw.read_unsigned(pos + 4, 4, order));
+    }
+    RationalText result { decimal_text(numerator) + "/" + decimal_text(denominator), std::nullopt };
+    if (denominator != 0)
+        result.quotient = numerator / denominator;
+    return result;
+}
+
+// How a special rational tag shows its number.
+struct RationalFormula {
+    enum Kind { Plain, Reciprocal, PowerOfRoot2, PowerOf2 } kind;
+    int decimals;
+};
+
+std::optional<RationalFormula> formula_for(int32_t format, int32_t id)
+{
+    if (format == Rational) {
+        switch (id) {
+        case tag::XResolution:
+        case tag::YResolution:
+        case tag::FNumber:
+        case tag::SubjectDistance:
+        case tag::FocalLength:
+        case tag::FocalPlaneXResolution:
+        case tag::FocalPlaneYResolution:
+            return RationalFormula { RationalFormula::Plain, 1 };
+        case tag::ExposureTime:
+            return RationalFormula { RationalFormula::Reciprocal, 0 };
+        case tag::ApertureValue:
+        case tag::MaxApertureValue:
+            return RationalFormula { RationalFormula::PowerOfRoot2, 1 };
+        default:
+            return std::nullopt;
+        }
+    }
+    if (format == SRational) {
+        switch (id) {
+        case tag::ShutterSpeedValue:
+            return RationalFormula { RationalFormula::PowerOf2, 0 };
+        case tag::ExposureBiasValue:
+            return RationalFormula { RationalFormula::Plain, 1 };
+        default:
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+double apply(RationalFormula::Kind kind, double value)
+{
+    switch (kind) {
+    case RationalFormula::Plain: return value;
+    case RationalFormula::Reciprocal: return value == 0 ? HUGE_VAL : 1 / value;
+    case RationalFormula::PowerOfRoot2: return std::pow(std::sqrt(2.0), value);
+    case RationalFormula::PowerOf2: return std::pow(2.0, value);
+    }
+    return value;
+}
+
+// A rational entry's display text (Latin-1) and new number.
+std::string decode_rational(TagRecord& record, ByteView raw, ByteOrder order)
+{
+    Sign sign = record.format == SRational ? Sign::Signed : Sign::Unsigned;
+    auto formula = formula_for(record.format, record.id);
+    if (!formula && record.length >= 2) {
+        // Every component, with three decimals, joined by "/". The counter is 16-bit.
+        Integer count = Integer(int64_t(record.length));
+        std::string text;
+        for (int j = 0; j < count.value(); ++j) {
+            RationalText piece = read_rational(raw, static_cast<size_t>(j) * 8, order, sign);
+            if (j > 0)
+                text += '/';
+            // A piece with denominator 0 has no quotient; it shows its own fraction instead.
+            text += piece.quotient ? fixed_text(*piece.quotient, 3) : piece.text;
+        }
+        return text;
+    }
+
+    RationalText rational = read_rational(raw, 0, order, sign);
+    double value = rational.quotient.value_or(*record.data);
+    record.data = value;
+    if (!formula)
+        return rational.text;
+    double shown = apply(formula->kind, value);
+    // One value the formula cannot take (1/0, a power beyond double range) costs only its own text.
+    if (!std::isfinite(shown))
+        return rational.text;
+    return fixed_text(shown, formula->decimals);
+}
+
+std::string decode_undefined(const TagRecord& record, ByteView raw, ByteOrder order)
+{
+    std::string_view chars = raw.chars();
+    switch (record.id) {
+    case tag::ExifVersion:
+    case tag::FlashPixVersion: {
+        std::string_view major = chars.substr(0, 2);
+        std::string_view minor = chars.substr(chars.size() < 2 ? 0 : chars.size() - 2);
+        return decimal_text(leading_number(major)) + "." + std::string(minor);
+    }
+    case tag::ComponentsConfiguration: {
+        static constexpr std::string_view component_names[] = { "", "Y", "Cb", "Cr", "R", "G", "B" };
+        std::string text;
+        for (size_t i = 0; i < 4; ++i) {
+            uint64_t code = raw.read_unsigned(i, 1, order);
+            if (code >= std::size(component_names))
+                raise(err::SubscriptOutOfRange);
+            text += component_names[code];
+        }
+        return text;
+    }
+    case tag::MakerNote: {
+        std::string text;
+        for (char c : chars) {
+            auto code = static_cast<unsigned char>(c);
+            if (code >= 32 && code <= 127)
+                text.push_back(c);
+        }
+        return text;
+    }
+    case tag::FileSource:
+    case tag::SceneType:
+        return decimal_text(static_cast<double>(raw.read_unsigned(0, 1, order)));
+    default:
+        return std::string(chars);
+    }
+}
+
+std::string display_text(TagRecord& record, ByteView raw, ByteOrder order)
+{
+    switch (record.format) {
+    case Ascii:
+        return std::string(raw.chars());
+    case Rational:
+    case SRational:
+        return decode_rational(record, raw, order);
+    case SByte:
+    case SShort:
+    case SLong:
+        return decimal_text(static_cast<double>(raw.read_signed(0, static_cast<size_t>(format_size(record.format)), order)));
+    case Undefined:
+        return decode_undefined(record, raw, order);
+    case 0:
+        return "";
+    default:  // BYTE, SHORT, LONG, FLOAT, DOUBLE: the first component's bytes as an unsigned number
+        return decimal_text(static_cast<double>(raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order)));
+    }
+}
+
+// The exif.ini step: a key equal to the text maps it to another; "Format" wraps it ("@X").
+void apply_profile(TagRecord& record, const Profile& profile)
+{
+    const Profile::Keys* section = profile.section(record.name);
+    if (!section)
+        return;
+    std::string_view mapped = Profile::value(*section, record.string_data);
+    std::string_view layout = Profile::value(*section, "Format");
+    if (!mapped.empty())
+        record.string_data = std::string(mapped);
+    if (layout.empty())
+        return;
+    std::string text;
+    size_t from = 0;
+    for (size_t at; (at = layout.find("@X", from)) != std::string_view::npos; from = at + 2) {
+        text.append(layout, from, at - from);
+        text += record.string_data;
+    }
+    text.append(layout, from);
+    record.string_data = std::move(text);
+}
+
+}  // namespace
+
+double value_field_number(const EntryPlace& place, int32_t format, int32_t length)
+{
+    size_t field = place.entry + 8;
+    int64_t unit = format >= 0 && format <= highest_field_type ? format_sizes[static_cast<size_t>(format)] : 0;
+    if ((unit == 1 || unit == 2) && unit * int64_t(length) <= 4) {
+        uint64_t packed = 0;
+        for (size_t k = 0; k < 4; k += static_cast<size_t>(unit))
+            packed |= place.window.read_unsigned(field + k, static_cast<size_t>(unit), place.order) << (8 * k);
+        return static_cast<double>(packed);
+    }
+    return static_cast<double>(place.window.read_unsigned(field, 4, place.order));
+}
+
+void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile& profile)
+{
+    Long size = Long(format_size(record.format)) * Long(record.length);
+    ByteView raw = size.value() > 4
+        ? place.window.clipped(static_cast<uint64_t>(place.tiff) + static_cast<uint64_t>(record.data.value_or(0)), static_cast<uint64_t>(size.value()))
+        : place.window.clipped(place.entry + 8, 4);
+
+    std::string text = display_text(record, raw, place.order);
+    std::erase(text, '\0');
+    record.string_data = latin1_to_utf8(text);
+    if (!profile.empty())
+        apply_profile(record, profile);
+}
+
+}  // namespace velmo::exif

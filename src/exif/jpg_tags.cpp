@@ -1,0 +1,183 @@
+#include "exif/jpg_tags.h"
+
+#include "automation/error_modes.h"
+#include "automation/late.h"
+#include "exif/catalogue.h"
+#include "exif/file_part.h"
+#include "exif/stamp_name.h"
+#include "host/app.h"
+
+namespace velmo::exif {
+
+namespace {
+
+constexpr std::string_view not_exif_text = "File is not in EXIF format.";
+
+std::filesystem::path profile_in_library_folder()
+{
+    std::string folder = late::get(host::app(), "Path").to_string();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder + "exif.ini";
+}
+
+}  // namespace
+
+clsKxLumoJPGTagsA::clsKxLumoJPGTagsA() : reader_(profile_in_library_folder()) { }
+
+const ClassInfo& clsKxLumoJPGTagsA::info()
+{
+    using Self = clsKxLumoJPGTagsA;
+    const auto string = TypeName::of(VarType::String);
+    const auto boolean = TypeName::of(VarType::Boolean);
+    const auto collection = TypeName::object("clsKxLumoJPGTagsItemsA");
+    static const ClassInfo table {
+        "Velmo10", "clsKxLumoJPGTagsA", Creatable::Yes,
+        {
+            property_get("TagsObject", &Self::GetTagsObject, collection),
+            property_set("TagsObject", &Self::SetTagsObject, collection),
+            property_get("ImageFile", &Self::GetImageFile, TypeName::of(VarType::Variant)),
+            property_let("ImageFile", &Self::LetImageFile, TypeName::of(VarType::Variant)),
+            property_get("IntelByteAlignment", &Self::GetIntelByteAlignment, boolean),
+            method("MetaInfo", &Self::MetaInfo,
+                { param("l_ID", TypeName::enumeration("enTAG")).by_value(), param("StringData", string) },
+                TypeName::of(VarType::Long)),
+            method("GetTagName", &Self::GetTagName, { param("lID", TypeName::enumeration("enTAG")).by_value() }, string),
+            method("ListInfo", &Self::ListInfo, { param("bListInfoString", boolean).optional_default(False) }, string),
+            method("GetDataTimeStamp", &Self::GetDataTimeStamp, {}, string),
+            method("FilePart", &Self::FilePart,
+                { param("FullPath", string), param("WhichPart", TypeName::enumeration("FilePartTypes")).optional_default(Long(FileNameOnly)) },
+                string),
+            method("GetDataTimeStampAsFileName", &Self::GetDataTimeStampAsFileName,
+                { param("bChangeImageFileName", boolean).optional_default(False) }, string),
+        },
+    };
+    return table;
+}
+
+TagItemsRef& clsKxLumoJPGTagsA::tags()
+{
+    if (!tags_)
+        tags_ = std::make_shared<clsKxLumoJPGTagsItemsA>();
+    return tags_;
+}
+
+ObjectRef clsKxLumoJPGTagsA::GetTagsObject() { return tags(); }
+
+void clsKxLumoJPGTagsA::SetTagsObject(ObjectRef collection)
+{
+    if (!collection) {
+        tags_.reset();
+        return;
+    }
+    auto items = std::dynamic_pointer_cast<clsKxLumoJPGTagsItemsA>(collection);
+    if (!items)
+        raise(err::TypeMismatch);
+    tags_ = std::move(items);
+}
+
+Variant clsKxLumoJPGTagsA::GetImageFile() { return Variant(image_path_); }
+
+void clsKxLumoJPGTagsA::LetImageFile(Variant value) { read_file(value.to_string()); }
+
+void clsKxLumoJPGTagsA::read_file(std::string path)
+{
+    image_path_ = std::move(path);
+    reader_.read(image_path_);
+}
+
+Boolean clsKxLumoJPGTagsA::GetIntelByteAlignment() { return Boolean::from(reader_.little_endian()); }
+
+Long clsKxLumoJPGTagsA::MetaInfo(Long l_ID, ByRef<std::string> StringData)
+{
+    std::string text;
+    Long result = meta_info(l_ID.value(), text);
+    StringData = std::move(text);
+    return result;
+}
+
+Long clsKxLumoJPGTagsA::meta_info(int32_t id, std::string& string_data)
+{
+    if (reader_.result() == ReadResult::NotExif)
+        throw Error(err::MetaInfo, "MetaInfo", std::string(not_exif_text));
+    const auto& records = reader_.records();
+    if (!records)
+        raise(err::SubscriptOutOfRange);
+    for (const auto& record : *records) {
+        if (record.id == id) {
+            string_data = record.string_data;
+            return clng(record.data.value_or(0));
+        }
+    }
+    string_data = "Tag " + std::to_string(id) + " not found.";
+    return 0;
+}
+
+std::string clsKxLumoJPGTagsA::GetTagName(Long lID) { return tag_name(lID.value()); }
+
+std::string clsKxLumoJPGTagsA::ListInfo(ByRef<Boolean> bListInfoString) { return list_info(bListInfoString.get().is_true()); }
+
+std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
+{
+    if (reader_.result() == ReadResult::NotExif)
+        return std::string(not_exif_text);
+    TagItemsRef& collection = tags();
+    collection->Clear();
+    const auto& records = reader_.records();
+    if (!records)
+        raise(err::SubscriptOutOfRange);
+    // The record counter is 16-bit.
+    const Integer last = Integer(int64_t(records->size()));
+
+    std::string lines;
+    if (with_lines)
+        lines.reserve(records->size() * 32);
+    for (int i = 0; i < last.value(); ++i) {
+        const TagRecord& record = (*records)[static_cast<size_t>(i)];
+        Variant data = record.data ? Variant(*record.data) : Variant();
+        // Keys KEY1, KEY2, ... differ from each other, and the collection was just cleared.
+        collection->add_distinct({ "KEY" + std::to_string(i + 1), record.id, record.name, record.format, record.length, std::move(data), record.string_data });
+        if (with_lines) {
+            lines += record.name;
+            lines += ": ";
+            lines += record.string_data;
+            lines += "\r\n";
+        }
+    }
+    return lines;
+}
+
+std::string clsKxLumoJPGTagsA::GetDataTimeStamp()
+{
+    std::string stamp;
+    skip([&] {
+        if (auto item = tags()->tag_for_id(tag::DateTimeOriginal))
+            stamp = item->string_data();
+    });
+    return stamp;
+}
+
+std::string clsKxLumoJPGTagsA::FilePart(ByRef<std::string> FullPath, ByRef<Long> WhichPart)
+{
+    return file_part(FullPath.get(), WhichPart.get().value());
+}
+
+std::string clsKxLumoJPGTagsA::stamp_stem() const
+{
+    if (!tags_)
+        return "";
+    auto item = tags_->tag_for_id(tag::DateTimeOriginal);
+    return item ? exif::stamp_stem(item->string_data()) : "";
+}
+
+std::string clsKxLumoJPGTagsA::GetDataTimeStampAsFileName(ByRef<Boolean> bChangeImageFileName)
+{
+    std::string stem;
+    skip([&] { stem = stamp_stem(); });
+    // What became of the file is not reported to the caller.
+    if (bChangeImageFileName.get().is_true())
+        skip([&] { rename_to_stem(image_path_, stem); });
+    return stem;
+}
+
+}  // namespace velmo::exif

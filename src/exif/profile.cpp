@@ -1,0 +1,102 @@
+#include "exif/profile.h"
+
+namespace velmo::exif {
+
+namespace {
+
+std::string_view trim(std::string_view text)
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    }
+    return out;
+}
+
+// Cuts after max characters, counting a UTF-8 sequence as one character.
+std::string_view cut_to_chars(std::string_view text, size_t max)
+{
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool starts_char = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (starts_char && chars++ == max)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+std::string_view unquote(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+}  // namespace
+
+Profile Profile::parse(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+
+    Profile profile;
+    Keys* current = nullptr;
+    while (!text.empty()) {
+        size_t end = text.find('\n');
+        std::string_view line = trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            size_t close = line.find(']');
+            std::string_view name = trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            current = &profile.sections_[lower(name)];
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (!current || equals == std::string_view::npos)
+            continue;
+        std::string_view key = trim(line.substr(0, equals));
+        std::string_view value = cut_to_chars(unquote(trim(line.substr(equals + 1))), max_value_chars);
+        if (key.empty())
+            continue;
+        // An empty value is kept, so that it still hides a later line with the same key.
+        current->try_emplace(lower(key), value);
+    }
+    return profile;
+}
+
+const Profile::Keys* Profile::section(std::string_view name) const
+{
+    auto it = sections_.find(lower(name));
+    return it == sections_.end() ? nullptr : &it->second;
+}
+
+std::string_view Profile::value(const Keys& section, std::string_view key)
+{
+    key = trim(key);
+    if (key.empty())
+        return {};
+    auto it = section.find(lower(key));
+    return it == section.end() ? std::string_view() : std::string_view(it->second);
+}
+
+std::string_view Profile::value(std::string_view section_name, std::string_view key) const
+{
+    const Keys* keys = section(section_name);
+    return keys ? value(*keys, key) : std::string_view();
+}
+
+}  // namespace velmo::exif

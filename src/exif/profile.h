@@ -1,0 +1,36 @@
+// Profile: the contents of an INI file ("private profile") as the reader looks values up in it.
+//
+// Contract: section and key names match without regard to letter case (ASCII letters); a value is
+// at most 1023 characters (longer ones are cut); an empty value counts as absent; lines are
+// "[section]", "key=value" or comments starting with ";". Blanks around names and values are
+// dropped, and a value wrapped in matching quotes loses them. When a key appears twice in a
+// section, or a section twice, the first value found wins.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace velmo::exif {
+
+class Profile {
+public:
+    using Keys = std::unordered_map<std::string, std::string>;  // lower-case key -> value
+
+    static constexpr size_t max_value_chars = 1023;
+
+    static Profile parse(std::string_view text);
+
+    bool empty() const { return sections_.empty(); }
+
+    // The keys of a section, or nullptr when the file has no such section.
+    const Keys* section(std::string_view name) const;
+    // The value of key in a section, or "" when absent or empty.
+    static std::string_view value(const Keys& section, std::string_view key);
+    std::string_view value(std::string_view section, std::string_view key) const;
+
+private:
+    std::unordered_map<std::string, Keys> sections_;  // lower-case section name -> keys
+};
+
+}  // namespace velmo::exif

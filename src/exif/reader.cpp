@@ -1,0 +1,101 @@
+#include "exif/reader.h"
+
+#include <cstring>
+
+#include "automation/checked.h"
+#include "exif/catalogue.h"
+#include "exif/decoder.h"
+#include "exif/number_text.h"
+
+namespace velmo::exif {
+
+namespace {
+
+constexpr std::string_view signature { "Exif\0", 5 };
+constexpr int32_t max_records = 32767;  // the record counter is 16-bit
+
+std::optional<size_t> find_signature(ByteView window)
+{
+    size_t at = window.chars().find(signature);
+    if (at == std::string_view::npos)
+        return std::nullopt;
+    return at;
+}
+
+}  // namespace
+
+ExifReader::ExifReader(std::filesystem::path profile_path) : profile_(std::move(profile_path)) { }
+
+ReadResult ExifReader::read(const std::string& path)
+{
+    try {
+        read_file_head(path, head_);
+        if (head_.status == FileHead::Status::NotFound)
+            throw Error(err::ReadMetaInfo, "ReadMetaInfo", "File not found.");
+        ReadResult result = read_window(head_.bytes());
+        result_ = result;
+        return result;
+    } catch (const Error& error) {
+        if (error.number() == err::ReadMetaInfo)
+            throw;
+        throw Error(err::ReadMetaInfo, "ReadMetaInfo", error.description());
+    } catch (const std::bad_alloc&) {
+        throw Error(err::ReadMetaInfo, "ReadMetaInfo", std::string(standard_description(err::OutOfMemory)));
+    } catch (const std::exception& failure) {
+        throw Error(err::ReadMetaInfo, "ReadMetaInfo", failure.what());
+    }
+}
+
+ReadResult ExifReader::read_window(ByteView window)
+{
+    auto found = find_signature(window);
+    if (!found)
+        return ReadResult::NotExif;
+    const size_t tiff = *found + 6;
+    little_endian_ = window.clipped(tiff, 2).chars() == "II";
+    const ByteOrder order = little_endian_ ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+    const Long ifd0 = Long(int64_t(window.read_unsigned(tiff + 4, 4, order)));
+
+    profile_.refresh();
+    records_.emplace();
+    records_->reserve(48);
+    auto exif_offset = read_directory(window, tiff, ifd0.value(), tag::ExifOffset);
+    if (exif_offset)
+        read_directory(window, tiff, *exif_offset, tag::ExifInteroperabilityOffset);
+    return ReadResult::Read;
+}
+
+std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, int32_t offset, int32_t link_tag)
+{
+    const ByteOrder order = little_endian_ ? ByteOrder::LittleEndian : ByteOrder::BigEndian;
+    const Profile& profile = profile_.profile();
+    const Long start = Long(int64_t(tiff)) + Long(offset);
+    if (start.value() < 0)
+        raise(err::InvalidArgument);
+    size_t pos = static_cast<size_t>(start.value());
+    const auto count = static_cast<int32_t>(window.read_unsigned(pos, 2, order));
+
+    auto& records = *records_;
+    const size_t first = records.size();
+    records.resize(first + static_cast<size_t>(count));
+    if (static_cast<int64_t>(records.size()) > max_records)
+        raise(err::Overflow);
+    pos += 2;
+
+    std::optional<int32_t> link;
+    for (size_t i = first; i < records.size(); ++i, pos += 12) {
+        TagRecord& record = records[i];
+        record.id = static_cast<int32_t>(window.read_unsigned(pos, 2, order));
+        record.format = static_cast<int32_t>(window.read_unsigned(pos + 2, 2, order));
+        record.length = Long(int64_t(window.read_unsigned(pos + 4, 4, order))).value();
+        EntryPlace place { window, tiff, pos, order };
+        record.data = value_field_number(place, record.format, record.length);
+        record.name = tag_name(record.id);
+        decode_tag_value(record, place, profile);
+        if (record.id == link_tag)
+            link = clng(leading_number(record.string_data)).value();
+    }
+    return link;
+}
+
+}  // namespace velmo::exif

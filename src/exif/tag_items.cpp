@@ -1,0 +1,254 @@
+#include "exif/tag_items.h"
+
+#include "automation/error_modes.h"
+#include "host/msgbox.h"
+
+namespace velmo::exif {
+
+namespace {
+
+bool same_text_ignoring_case(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = a.size(); i-- > 0;) {
+        char x = a[i];
+        char y = b[i];
+        if (x == y)
+            continue;
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+void show_not_found() { host::MsgBox("Index not exists or not found.", host::vbInformation | host::vbOKOnly, "Not Found..."); }
+
+// The enumerator NewEnum hands out: the items in position order, as they were when it was made.
+class ItemEnumerator : public Object {
+public:
+    explicit ItemEnumerator(std::vector<TagItemRef> items, size_t next = 0) : items_(std::move(items)), next_(next) { }
+
+    static const ClassInfo& info()
+    {
+        static const ClassInfo table {
+            "Velmo10", "IEnumVARIANT", Creatable::No,
+            {
+                method("Next", &ItemEnumerator::Next, {}, TypeName::of(VarType::Object)),
+                method("Skip", &ItemEnumerator::Skip, { param("celt", VarType::Long).by_value() }, TypeName::of(VarType::Boolean)),
+                method("Reset", &ItemEnumerator::Reset),
+                method("Clone", &ItemEnumerator::Clone, {}, TypeName::object("IEnumVARIANT")),
+            },
+        };
+        return table;
+    }
+    const ClassInfo& class_info() const override { return info(); }
+
+    // The next item, or nothing after the last.
+    ObjectRef Next() { return next_ < items_.size() ? items_[next_++] : nullptr; }
+    // Skips up to count items; True when that many were there.
+    Boolean Skip(Long count)
+    {
+        size_t wanted = count.value() < 0 ? 0 : static_cast<size_t>(count.value());
+        size_t left = items_.size() - next_;
+        next_ += std::min(wanted, left);
+        return Boolean::from(wanted <= left);
+    }
+    void Reset() { next_ = 0; }
+    ObjectRef Clone() { return std::make_shared<ItemEnumerator>(items_, next_); }
+
+private:
+    std::vector<TagItemRef> items_;
+    size_t next_;
+};
+
+}  // namespace
+
+const ClassInfo& clsKxLumoJPGTagsItemsA::info()
+{
+    using Self = clsKxLumoJPGTagsItemsA;
+    const auto string = TypeName::of(VarType::String);
+    const auto long_ = TypeName::of(VarType::Long);
+    const auto item = TypeName::object("clsKxLumoJPGTagsItemA");
+    static const ClassInfo table {
+        "Velmo10", "clsKxLumoJPGTagsItemsA", Creatable::No,
+        {
+            method("Clear", &Self::Clear).with_help(" Removes all objects in a items collection."),
+            property_get("Count", &Self::Count, long_),
+            property_get("NewEnum", &Self::NewEnum, TypeName::object("IUnknown")),
+            method("Remove", &Self::Remove, { param("Index", VarType::Variant) }).with_help("Removes a specific member from a collection."),
+            method("IsItemExistInItems", &Self::IsItemExistInItems, { param("sKey", VarType::String) }, TypeName::of(VarType::Boolean)),
+            method("GetIndexForKey", &Self::GetIndexForKey, { param("sKey", VarType::String) }, long_)
+                .with_help("Get an index for a specified key."),
+            method("GetTagForTagName", &Self::GetTagForTagName, { param("sTagName", VarType::String) }, item),
+            method("GetTagForTagID", &Self::GetTagForTagID, { param("lID", VarType::Long) }, item),
+            method("Add", &Self::Add,
+                {
+                    param("Key", string).optional_(),
+                    param("ID", long_).optional_(),
+                    param("Name", string).optional_(),
+                    param("Format", long_).optional_(),
+                    param("Length", long_).optional_(),
+                    param("Data", TypeName::of(VarType::Variant)).optional_(),
+                    param("StringData", string).optional_(),
+                },
+                item),
+            property_get("Item", &Self::Item, item, { param("Index", VarType::Variant) }),
+        },
+    };
+    return table;
+}
+
+void clsKxLumoJPGTagsItemsA::Clear()
+{
+    items_.clear();
+    keys_.clear();
+    running_number_ = 0;
+}
+
+Long clsKxLumoJPGTagsItemsA::Count() { return Long(int64_t(items_.size())); }
+
+ObjectRef clsKxLumoJPGTagsItemsA::NewEnum() { return std::make_shared<ItemEnumerator>(items_); }
+
+void clsKxLumoJPGTagsItemsA::Remove(ByRef<Variant> Index)
+{
+    size_t position = position_for(Index);
+    if (position == 0)
+        return;
+    items_.erase(items_.begin() + static_cast<ptrdiff_t>(position - 1));
+    keys_.erase(keys_.begin() + static_cast<ptrdiff_t>(position - 1));
+}
+
+Boolean clsKxLumoJPGTagsItemsA::IsItemExistInItems(ByRef<std::string> sKey) { return Boolean::from(has_key(sKey.get())); }
+
+Long clsKxLumoJPGTagsItemsA::GetIndexForKey(ByRef<std::string> sKey)
+{
+    std::string key = sKey.get();
+    Long index = 0;
+    for (const auto& item : items_) {
+        if (same_text_ignoring_case(item->key(), key))
+            index = item->index();
+    }
+    return index;
+}
+
+ObjectRef clsKxLumoJPGTagsItemsA::GetTagForTagName(ByRef<std::string> sTagName) { return tag_for_name(sTagName.get()); }
+
+ObjectRef clsKxLumoJPGTagsItemsA::GetTagForTagID(ByRef<Long> lID) { return tag_for_id(lID.get().value()); }
+
+ObjectRef clsKxLumoJPGTagsItemsA::Add(ByRef<std::string> Key, ByRef<Long> ID, ByRef<std::string> Name, ByRef<Long> Format,
+    ByRef<Long> Length, ByRef<Variant> Data, ByRef<std::string> StringData)
+{
+    return add(NewTag { Key.get(), ID.get().value(), Name.get(), Format.get().value(), Length.get().value(), Data.get(), StringData.get() });
+}
+
+ObjectRef clsKxLumoJPGTagsItemsA::Item(ByRef<Variant> Index)
+{
+    size_t position = position_for(Index);
+    return position == 0 ? nullptr : items_[position - 1];
+}
+
+TagItemRef clsKxLumoJPGTagsItemsA::add(NewTag tag)
+{
+    if (has_key(tag.key)) {
+        host::MsgBox(" '" + tag.key + "' " + " Key is not unique in items collection or object already exists.",
+            host::vbInformation | host::vbOKOnly, "Already exists...");
+        return nullptr;
+    }
+    TagItemRef item = make_item(tag);
+    // The list refuses a key it already stores, even when the item that has it was renamed since;
+    // the item is then returned but not stored.
+    for (const auto& stored : keys_) {
+        if (same_text_ignoring_case(stored, tag.key))
+            return item;
+    }
+    items_.push_back(item);
+    keys_.push_back(std::move(tag.key));
+    return item;
+}
+
+TagItemRef clsKxLumoJPGTagsItemsA::add_distinct(NewTag tag)
+{
+    TagItemRef item = make_item(tag);
+    items_.push_back(item);
+    keys_.push_back(std::move(tag.key));
+    return item;
+}
+
+TagItemRef clsKxLumoJPGTagsItemsA::make_item(NewTag& tag)
+{
+    auto item = std::make_shared<clsKxLumoJPGTagsItemA>();
+    running_number_ += 1;
+    item->LetKey(tag.key);
+    item->LetIndex(running_number_);
+    item->LetID(tag.id);
+    item->LetName(std::move(tag.name));
+    item->LetFormat(tag.format);
+    item->LetLength(tag.length);
+    // A Data without a text form leaves the item's Data at "", and the item is still added.
+    skip([&] { item->LetData(std::move(tag.data)); });
+    item->LetStringData(std::move(tag.string_data));
+    return item;
+}
+
+bool clsKxLumoJPGTagsItemsA::has_key(std::string_view key) const
+{
+    bool found = false;
+    for (const auto& item : items_)
+        found = found || same_text_ignoring_case(item->key(), key);
+    return found;
+}
+
+TagItemRef clsKxLumoJPGTagsItemsA::tag_for_id(int32_t id) const
+{
+    TagItemRef match;
+    for (const auto& item : items_) {
+        if (item->id() == id)
+            match = item;
+    }
+    return match;
+}
+
+TagItemRef clsKxLumoJPGTagsItemsA::tag_for_name(std::string_view name) const
+{
+    TagItemRef match;
+    for (const auto& item : items_) {
+        if (same_text_ignoring_case(item->name(), name))
+            match = item;
+    }
+    return match;
+}
+
+size_t clsKxLumoJPGTagsItemsA::position_for(ByRef<Variant>& index)
+{
+    Variant value = index.get();
+    size_t count = items_.size();
+    if (value.type() == VarType::String) {
+        // The current position of the last item with that key.
+        std::string key = value.to_string();
+        size_t position = 0;
+        for (size_t i = 0; i < count; ++i) {
+            if (same_text_ignoring_case(items_[i]->key(), key))
+                position = i + 1;
+        }
+        index = Variant(Long(int64_t(position)));
+        if (position == 0)
+            show_not_found();
+        return position;
+    }
+    double number = 0;
+    bool is_number = skip([&] { number = value.to_double(); });
+    if (is_number && number > 0 && number <= static_cast<double>(count)) {
+        int64_t position = clng(number).value();
+        if (position >= 1 && static_cast<size_t>(position) <= count)
+            return static_cast<size_t>(position);
+    }
+    show_not_found();
+    return 0;
+}
+
+}  // namespace velmo::exif

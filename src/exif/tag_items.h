@@ -1,0 +1,73 @@
+// clsKxLumoJPGTagsItemsA: an ordered collection of tag items, each stored under a text key.
+//
+// Invariant: positions run 1..Count in insertion order; Add refuses a key that an item already
+// has (letter case ignored). The collection never raises to its caller: a duplicate key, a key no
+// item has and a position out of range are reported by a message box, and the member returns
+// nothing. Items are shared: whoever holds one keeps it valid after it leaves the collection.
+//
+// Clear starts the running number (each item's Index) again at 1, and a key given to Item or
+// Remove resolves to that item's current position, so keys keep working after a refill.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/object.h"
+#include "exif/tag_item.h"
+
+namespace velmo::exif {
+
+class clsKxLumoJPGTagsItemsA : public Object {
+public:
+    static const ClassInfo& info();
+    const ClassInfo& class_info() const override { return info(); }
+
+    void Clear();
+    Long Count();
+    ObjectRef NewEnum();
+    void Remove(ByRef<Variant> Index);
+    Boolean IsItemExistInItems(ByRef<std::string> sKey);
+    Long GetIndexForKey(ByRef<std::string> sKey);
+    ObjectRef GetTagForTagName(ByRef<std::string> sTagName);
+    ObjectRef GetTagForTagID(ByRef<Long> lID);
+    ObjectRef Add(ByRef<std::string> Key, ByRef<Long> ID, ByRef<std::string> Name, ByRef<Long> Format, ByRef<Long> Length,
+        ByRef<Variant> Data, ByRef<std::string> StringData);
+    ObjectRef Item(ByRef<Variant> Index);
+
+    // ---- The library's own access, without late binding ----
+
+    struct NewTag {
+        std::string key;
+        int32_t id = 0;
+        std::string name;
+        int32_t format = 0;
+        int32_t length = 0;
+        Variant data;
+        std::string string_data;
+    };
+    // Add with its duplicate check and message box; nullptr for a duplicate.
+    TagItemRef add(NewTag tag);
+    // Add for a caller that has just cleared the collection and adds keys that differ from each
+    // other: the duplicate check could not fail, so it is not made.
+    TagItemRef add_distinct(NewTag tag);
+
+    bool has_key(std::string_view key) const;
+    TagItemRef tag_for_id(int32_t id) const;
+    TagItemRef tag_for_name(std::string_view name) const;
+    const std::vector<TagItemRef>& items() const { return items_; }
+
+private:
+    TagItemRef make_item(NewTag& tag);
+    // The position (1..Count) an Item or Remove argument names, writing back a key's position;
+    // 0 after showing the "Not Found..." box.
+    size_t position_for(ByRef<Variant>& index);
+
+    std::vector<TagItemRef> items_;
+    std::vector<std::string> keys_;  // the key each item was stored under, position for position
+    Long running_number_;
+};
+
+using TagItemsRef = std::shared_ptr<clsKxLumoJPGTagsItemsA>;
+
+}  // namespace velmo::exif
