@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev libstb-dev libcli11-dev libinih-dev
+  libcairo2-dev libpixman-1-dev libstb-dev libcli11-dev libinih-dev
   fonts-dejavu-core
   libimage-exiftool-perl libexif-dev exiv2
   clang

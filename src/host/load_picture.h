@@ -1,0 +1,21 @@
+// LoadPicture: the host's picture loader. BMP, GIF (first frame), JPEG and PNG files become a
+// picture that owns a new bitmap of the file's pixels; transparency is dropped, each pixel keeping
+// its colour. An empty file name gives an empty picture.
+//
+// Errors: 53 when the file does not exist, 75 when it cannot be read, 481 when it holds no
+// picture of a known kind.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "automation/object.h"
+
+namespace velmo::host {
+
+ObjectRef LoadPicture(const std::string& file_name = {});
+// The same from bytes already in memory.
+ObjectRef picture_from_bytes(std::span<const uint8_t> bytes);
+
+}  // namespace velmo::host

@@ -1,0 +1,31 @@
+// MemoryBackend: the embedded display. The screen is a bitmap composed lazily from the scene: only
+// when the display reports a new generation, and then once for all reads that follow.
+#pragma once
+
+#include "platform/display_backend.h"
+
+namespace velmo::platform {
+
+class MemoryBackend final : public DisplayBackend {
+public:
+    MemoryBackend(gfx::Size screen_size, int bits_per_pixel);
+
+    gfx::Size screen_size() const override { return screen_.size(); }
+    int bits_per_pixel() const override { return bits_per_pixel_; }
+    const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) override;
+    gfx::Point cursor_position() const override { return cursor_; }
+    void set_cursor_position(gfx::Point position) override { cursor_ = position; }
+
+    // How many times the screen was composed; lets tests see that reads do not compose.
+    uint64_t compositions() const { return compositions_; }
+
+private:
+    gfx::Bitmap screen_;
+    int bits_per_pixel_;
+    bool composed_ = false;
+    uint64_t generation_ = 0;
+    uint64_t compositions_ = 0;
+    gfx::Point cursor_;
+};
+
+}  // namespace velmo::platform
