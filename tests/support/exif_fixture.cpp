@@ -1,5 +1,6 @@
 #include "support/exif_fixture.h"
 
+#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -135,6 +136,72 @@ Entry rationals(uint16_t tag, std::vector<std::pair<int64_t, int64_t>> values) {
 Entry srationals(uint16_t tag, std::vector<std::pair<int64_t, int64_t>> values) { return rational_entry(tag, SRational, values); }
 
 Entry crafted(uint16_t tag, uint16_t type, uint32_t count, uint32_t field) { return Entry { tag, type, count, {}, {}, field }; }
+
+std::string camera_stamp(int shot)
+{
+    // Days since 2019-01-01 to a civil date (proleptic Gregorian).
+    int64_t seconds = int64_t(shot) * 3671;
+    int64_t z = 17897 + seconds / 86400 + 719468;  // 17897: days from 1970-01-01 to 2019-01-01
+    int64_t era = z / 146097;
+    int64_t doe = z - era * 146097;
+    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    int64_t mp = (5 * doy + 2) / 153;
+    int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    int64_t second_of_day = seconds % 86400;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d:%02d:%02d %02d:%02d:%02d", int(year), int(month), int(day), int(second_of_day / 3600),
+        int(second_of_day / 60 % 60), int(second_of_day % 60));
+    return text;
+}
+
+Layout camera(ByteOrder order, int shot)
+{
+    const int64_t speeds[] = { 30, 60, 125, 250, 500, 1000 };
+    const int64_t f_numbers[] = { 18, 28, 40, 56, 80, 110 };
+    const int64_t isos[] = { 100, 200, 400, 800, 1600 };
+    const std::string stamp = camera_stamp(shot);
+    const std::string models[] = { "Model 7", "Model 7 Mark II", "Compact 12", "Bridge Zoom 40x" };
+    Layout layout;
+    layout.order = order;
+    layout.ifd0 = {
+        ascii(271, "Camera Maker"),
+        ascii(272, models[shot % 4]),
+        shorts(274, { 1 + (shot % 8) }),
+        rationals(282, { { 72, 1 } }),
+        rationals(283, { { 72, 1 } }),
+        shorts(296, { 2 }),
+        ascii(305, "Firmware 1." + std::to_string(shot % 10)),
+        ascii(306, stamp),
+        shorts(531, { 1 + shot % 2 }),
+        longs(tag::ExifOffset, { 0 }),
+    };
+    layout.exif = {
+        rationals(tag::ExposureTime, { { 1, speeds[shot % 6] } }),
+        rationals(tag::FNumber, { { f_numbers[shot % 6], 10 } }),
+        shorts(34850, { 2 }),
+        shorts(34855, { isos[shot % 5] }),
+        undefined(tag::ExifVersion, "0220"),
+        ascii(36867, stamp),
+        ascii(36868, stamp),
+        undefined(tag::ComponentsConfiguration, { "\1\2\3\0", 4 }),
+        srationals(tag::ShutterSpeedValue, { { 7 + shot % 3, 1 } }),
+        rationals(tag::ApertureValue, { { 3 + shot % 4, 1 } }),
+        srationals(tag::ExposureBiasValue, { { -(shot % 3), 3 } }),
+        rationals(tag::MaxApertureValue, { { 3, 1 } }),
+        shorts(37383, { 5 }),
+        shorts(37385, { shot % 2 ? 16 : 9 }),
+        rationals(tag::FocalLength, { { 35 + shot % 50, 1 } }),
+        undefined(tag::FlashPixVersion, "0100"),
+        shorts(40961, { 1 }),
+        longs(40962, { 4000 }),
+        longs(40963, { 3000 }),
+        undefined(tag::SceneType, "\1"),
+    };
+    return layout;
+}
 
 std::vector<uint8_t> tiff_block(const Layout& layout)
 {

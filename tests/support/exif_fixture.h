@@ -52,6 +52,13 @@ struct Layout {
     size_t padding = 0;       // bytes of comment segments before the EXIF block
 };
 
+// A camera-like EXIF block: IFD0 with 10 entries (ExifOffset last) and an Exif directory with
+// 20, so 30 records. shot varies the values, and every shot has its own DateTimeOriginal, one
+// hour and a bit after the one before, from 2019:01:01 00:00:00 on.
+Layout camera(ByteOrder order, int shot = 0);
+// The DateTimeOriginal text of a shot, "YYYY:MM:DD HH:MM:SS".
+std::string camera_stamp(int shot);
+
 // The whole JPEG file.
 std::vector<uint8_t> jpeg(const Layout& layout);
 // Just the TIFF block (byte-order mark onwards), for tests that place it themselves.

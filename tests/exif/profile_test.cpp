@@ -1,0 +1,97 @@
+// exif.ini: the private-profile contract and re-reading a file that changed.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "exif/profile.h"
+#include "exif/profile_file.h"
+#include "support/exif_fixture.h"
+
+namespace velmo::exif {
+namespace {
+
+TEST(ExifProfile, LooksUpValuesUnderTheContract)
+{
+    const std::string long_value(2000, 'v');
+    const std::string text = "\xEF\xBB\xBF"
+                             "orphan=before any section\r\n"
+                             "[Orientation]\r\n"
+                             "  1 = Top-left  \r\n"
+                             "6=Rotated\r\n"
+                             "6=Second\r\n"
+                             "; 8=Comment\r\n"
+                             "empty=\r\n"
+                             "hidden=\n"
+                             "hidden=later\n"
+                             "quoted=\"  spaced  \"\n"
+                             "no equals sign\n"
+                             "Format=Orientation: @X\n"
+                             "[ Make ]\n"
+                             "Canon=Camera\n"
+                             "long="
+        + long_value + "\n[Orientation]\nextra=merged\n1=not the first\n[Tag #258]\n8=Eight";
+    const Profile profile = Profile::parse(text);
+
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string value;
+    } cases[] = {
+        { "Orientation", "1", "Top-left" },
+        { "ORIENTATION", "1", "Top-left" },     // section names ignore case
+        { "orientation", "format", "Orientation: @X" },  // and so do keys
+        { "Orientation", "6", "Rotated" },      // the first line of a key wins
+        { "Orientation", "8", "" },             // comment
+        { "Orientation", "empty", "" },         // empty value: absent
+        { "Orientation", "hidden", "" },        // an empty first line still wins
+        { "Orientation", "quoted", "  spaced  " },
+        { "Orientation", "extra", "merged" },   // a section named twice adds its new keys
+        { "Orientation", "orphan", "" },
+        { "Orientation", "", "" },
+        { "Make", "canon", "Camera" },
+        { "Make", "long", std::string(Profile::max_value_chars, 'v') },
+        { "Tag #258", "8", "Eight" },
+        { "Model", "1", "" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(profile.value(c.section, c.key), c.value) << "[" << c.section << "] " << c.key;
+    EXPECT_EQ(profile.section("Model"), nullptr);
+    EXPECT_TRUE(Profile::parse("").empty());
+    EXPECT_TRUE(Profile::parse("key=value\n; only comments\n").empty());
+}
+
+TEST(ExifProfile, CutsLongValuesAtWholeCharacters)
+{
+    // 1022 ASCII letters then a two-byte character: the 1023rd character is kept whole.
+    std::string value = std::string(1022, 'a') + "\xC3\xA9" + "tail";
+    auto profile = Profile::parse("[s]\nk=" + value);
+    EXPECT_EQ(profile.value("s", "k"), std::string(1022, 'a') + "\xC3\xA9");
+}
+
+void write_text(const std::filesystem::path& path, std::string_view text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+TEST(ExifProfileFile, MissingFileIsEmptyAndEditsTakeEffectAtTheNextRefresh)
+{
+    fixture::TempFolder folder;
+    ProfileFile file(folder / "exif.ini");
+    EXPECT_TRUE(file.refresh().empty());
+
+    write_text(folder / "exif.ini", "[Orientation]\n1=One\n");
+    EXPECT_EQ(file.refresh().value("Orientation", "1"), "One");
+
+    // Same size, written within the same clock tick: still seen.
+    write_text(folder / "exif.ini", "[Orientation]\n1=Two\n");
+    EXPECT_EQ(file.refresh().value("Orientation", "1"), "Two");
+
+    std::filesystem::remove(folder / "exif.ini");
+    EXPECT_TRUE(file.refresh().empty());
+
+    std::filesystem::create_directory(folder / "exif.ini");
+    EXPECT_TRUE(file.refresh().empty()) << "a folder of that name is no profile";
+}
+
+}  // namespace
+}  // namespace velmo::exif
