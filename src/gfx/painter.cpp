@@ -53,10 +53,8 @@ Painter::~Painter()
 {
     if (cr_)
         cairo_destroy(cr_);
-    if (surface_) {
-        cairo_surface_flush(surface_);
+    if (surface_)
         cairo_surface_destroy(surface_);
-    }
 }
 
 void Painter::set_viewport(Point origin, Rect clip)

@@ -182,6 +182,7 @@ public:
         if (foreground == handle)
             foreground = 0;
         backend_->window_destroyed(handle);
+        views_.erase(handle);
         windows_.erase(handle);
         release(handle);
     }
@@ -662,23 +663,31 @@ BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, in
     auto to = drawing_target(destination);
     if (!to)
         return 0;
-    gfx::Rect dest_rect { clamp_coordinate(x), clamp_coordinate(y), clamp_coordinate(width), clamp_coordinate(height) };
+    // Destination edges in the target bitmap's pixels, 64-bit so no caller's value overflows.
+    int64_t left = int64_t(x) + to->origin.x, top = int64_t(y) + to->origin.y;
+    int64_t right = left + width, bottom = top + height;
+    left = std::max<int64_t>(left, to->clip.left());
+    top = std::max<int64_t>(top, to->clip.top());
+    right = std::min<int64_t>(right, to->clip.right());
+    bottom = std::min<int64_t>(bottom, to->clip.bottom());
     if (rop == BLACKNESS || rop == WHITENESS) {
-        gfx::Rect area = dest_rect.translated(to->origin).intersected(to->clip);
-        to->bitmap->fill(area, rop == BLACKNESS ? gfx::Color {} : gfx::Color { 255, 255, 255 });
+        if (left < right && top < bottom)
+            to->bitmap->fill(gfx::Rect::from_edges(int(left), int(top), int(right), int(bottom)), rop == BLACKNESS ? gfx::Color {} : gfx::Color { 255, 255, 255 });
     } else if (rop == SRCCOPY) {
         auto from = reading_source(source);
         if (!from)
             return 0;
-        if (dest_rect.is_empty())
+        // A destination pixel (x, y) takes the source pixel (x + dx, y + dy); clip by the source too.
+        int64_t dx = int64_t(source_x) + from->origin.x - (int64_t(x) + to->origin.x);
+        int64_t dy = int64_t(source_y) + from->origin.y - (int64_t(y) + to->origin.y);
+        left = std::max<int64_t>(left, from->area.left() - dx);
+        top = std::max<int64_t>(top, from->area.top() - dy);
+        right = std::min<int64_t>(right, from->area.right() - dx);
+        bottom = std::min<int64_t>(bottom, from->area.bottom() - dy);
+        if (left >= right || top >= bottom)
             return 1;
-        // Clip to the source's area, then to the destination's, moving the other side along.
-        gfx::Rect src = gfx::Rect { clamp_coordinate(source_x), clamp_coordinate(source_y), dest_rect.width, dest_rect.height }.translated(from->origin);
-        gfx::Rect src_clipped = src.intersected(from->area);
-        gfx::Point dest_at = dest_rect.location().translated(to->origin).translated(src_clipped.location() - src.location());
-        gfx::Rect dest_clipped = gfx::Rect::of(dest_at, src_clipped.size()).intersected(to->clip);
-        src_clipped = gfx::Rect::of(src_clipped.location().translated(dest_clipped.location() - dest_at), dest_clipped.size());
-        to->bitmap->copy_from(*from->bitmap, src_clipped, dest_clipped.location());
+        gfx::Rect src = gfx::Rect::from_edges(int(left + dx), int(top + dy), int(right + dx), int(bottom + dy));
+        to->bitmap->copy_from(*from->bitmap, src, { int(left), int(top) });
     } else {
         return 0;
     }
