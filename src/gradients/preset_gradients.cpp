@@ -2,7 +2,7 @@
 // member and reaches the caller, with what was drawn so far left in place. The presets share the
 // instance's iCounter as their loop variable, so after a failure it tells the step that failed.
 #include "gradients/gradients.h"
-#include "gradients/screen.h"
+#include "host/screen.h"
 #include "gradients/surface_calls.h"
 #include "host/colors.h"
 
@@ -32,7 +32,7 @@ Long hue_colour(Hue hue, Integer v)
 Variant width_value(PresetFamily family, const ObjectRef& surface, Integer n)
 {
     switch (family) {
-    case PresetFamily::MidBlack: return late::get(screen(), "Width");
+    case PresetFamily::MidBlack: return late::get(host::screen(), "Width");
     case PresetFamily::Build: return {};
     case PresetFamily::Black:
     case PresetFamily::HalfBlack:

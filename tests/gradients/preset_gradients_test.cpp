@@ -2,7 +2,7 @@
 // word, and the instance's iCounter after complete and failed calls.
 #include <gtest/gtest.h>
 
-#include "gradients/screen.h"
+#include "host/screen.h"
 #include "painter_calls.h"
 #include "support/velmo_error.h"
 
@@ -57,7 +57,7 @@ const Preset presets[] = {
 // The flag word and points of step n for a surface whose outer width is `width`.
 Primitive expected_step(PresetFamily family, int n, double width, int32_t colour)
 {
-    double screen_width = late::get(screen(), "Width").to_double();
+    double screen_width = late::get(host::screen(), "Width").to_double();
     switch (family) {
     case PresetFamily::MidBlack: return { 22, { 0, double(n), screen_width, 255.0 - n }, colour };
     case PresetFamily::Build: return { 38, { n - 255.0, 255, double(n), 255.0 - n }, colour };
