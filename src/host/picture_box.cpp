@@ -1,5 +1,7 @@
 #include "host/picture_box.h"
 
+#include "host/form.h"
+
 #include <cmath>
 
 #include "platform/display.h"

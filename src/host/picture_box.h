@@ -4,9 +4,11 @@
 
 #include <memory>
 
-#include "host/form.h"
+#include "host/surface.h"
 
 namespace velmo::host {
+
+class Form;
 
 class PictureBox : public Surface {
 public:

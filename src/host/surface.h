@@ -174,3 +174,7 @@ private:
 };
 
 }  // namespace velmo::host
+
+// The two kinds of surface, so that this one header gives the whole family and its factories.
+#include "host/form.h"         // IWYU pragma: export
+#include "host/picture_box.h"  // IWYU pragma: export
