@@ -3,6 +3,8 @@
 
 #include "cli/call_command.h"
 #include "cli/demo_command.h"
+#include "cli/exif_commands.h"
+#include "cli/paint_commands.h"
 #include "cli/typelib_command.h"
 #include "services/kxbasalt10.h"
 #include "velmo10/velmo10.h"
@@ -21,6 +23,8 @@ int main(int argc, char** argv)
     velmo::cli::add_demo_command(app);
     velmo::cli::add_typelib_command(app);
     velmo::cli::add_call_command(app);
+    velmo::cli::add_exif_commands(app);
+    velmo::cli::add_paint_commands(app);
 
     CLI11_PARSE(app, argc, argv);
     return 0;

@@ -1,0 +1,315 @@
+#include "cli/exif_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "exif/catalogue.h"
+#include "exif/jpg_tags.h"
+#include "exif/number_text.h"
+#include "exif/stamp_name.h"
+
+namespace velmo::cli {
+
+namespace {
+
+using exif::clsKxLumoJPGTagsA;
+
+constexpr size_t progress_from_files = 50;
+
+std::shared_ptr<clsKxLumoJPGTagsA> make_reader(const std::string& ini)
+{
+    auto reader = std::make_shared<clsKxLumoJPGTagsA>();
+    if (!ini.empty())
+        reader->use_profile(ini);
+    return reader;
+}
+
+void report(Console& console, const std::string& path, const Error& error)
+{
+    console.err << "velmo: " << path << ": error " << error.number() << " (" << error.source() << "): " << error.description() << "\n";
+}
+
+bool is_jpeg_name(const std::filesystem::path& path)
+{
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".jpg" || extension == ".jpeg";
+}
+
+// The files to read: the paths as given, and with recursive the JPEG files under each folder,
+// in name order. A folder without recursive is reported and counts as a failure.
+std::vector<std::string> files_to_read(const std::vector<std::string>& paths, bool recursive, Console& console, bool& failed)
+{
+    std::vector<std::string> files;
+    for (const auto& path : paths) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(path, ec)) {
+            files.push_back(path);
+            continue;
+        }
+        if (!recursive) {
+            console.err << "velmo: " << path << ": is a folder (use -r to read the JPEG files in it)\n";
+            failed = true;
+            continue;
+        }
+        std::vector<std::string> found;
+        for (auto it = std::filesystem::recursive_directory_iterator(path, std::filesystem::directory_options::skip_permission_denied, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_regular_file(ec) && is_jpeg_name(it->path()))
+                found.push_back(it->path().string());
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
+// A one-line counter on a terminal's standard error, for long batches whose output goes elsewhere.
+class Progress {
+public:
+    Progress(Console& console, size_t total)
+        : console_(console), total_(total), shown_(console.err_is_terminal && !console.out_is_terminal && total >= progress_from_files)
+    {
+    }
+    ~Progress() { clear(); }
+    void step(size_t done)
+    {
+        if (shown_ && (done % 25 == 0 || done == total_))
+            console_.err << "\r[" << done << "/" << total_ << "]" << std::flush;
+    }
+    // Clears the counter's line, before a message takes it.
+    void clear()
+    {
+        if (shown_)
+            console_.err << "\r\033[K" << std::flush;
+    }
+
+private:
+    Console& console_;
+    size_t total_;
+    bool shown_;
+};
+
+std::string json_string(std::string_view text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string json_record(const exif::TagRecord& record)
+{
+    return "{\"ID\":" + std::to_string(record.id) + ",\"Name\":" + json_string(record.name) + ",\"Format\":" + std::to_string(record.format)
+        + ",\"Length\":" + std::to_string(record.length) + ",\"Data\":" + (record.data ? exif::decimal_text(*record.data) : "null")
+        + ",\"StringData\":" + json_string(record.string_data) + "}";
+}
+
+// One file's block of `velmo tags`; the error when the file failed.
+std::optional<Error> list_one(clsKxLumoJPGTagsA& reader, const std::string& path, bool json, bool to_terminal, std::string& block)
+{
+    try {
+        reader.read_file(path);
+        if (json) {
+            block = "{\"path\":" + json_string(path);
+            if (reader.reader().result() == exif::ReadResult::NotExif) {
+                block += ",\"exif\":false,\"records\":[]}\n";
+                return std::nullopt;
+            }
+            block += ",\"exif\":true,\"records\":[";
+            const auto& records = *reader.reader().records();
+            for (size_t i = 0; i < records.size(); ++i)
+                block += (i ? "," : "") + json_record(records[i]);
+            block += "]}\n";
+            return std::nullopt;
+        }
+        block = reader.list_info(true);
+        if (reader.reader().result() == exif::ReadResult::NotExif)
+            block += "\r\n";
+        if (to_terminal)
+            std::erase(block, '\r');
+        return std::nullopt;
+    } catch (const Error& error) {
+        if (json) {
+            block = "{\"path\":" + json_string(path) + ",\"error\":{\"number\":" + std::to_string(error.number()) + ",\"source\":"
+                + json_string(error.source()) + ",\"description\":" + json_string(error.description()) + "}}\n";
+        }
+        return error;
+    }
+}
+
+// A tag given by catalogue name (letter case ignored) or by number.
+std::optional<int32_t> tag_number(const std::string& text)
+{
+    for (const auto& entry : exif::catalogue) {
+        if (equals_ignoring_case(entry.name, text))
+            return entry.tag;
+    }
+    try {
+        size_t used = 0;
+        bool hexadecimal = text.starts_with("0x") || text.starts_with("0X");
+        long long value = std::stoll(text, &used, hexadecimal ? 16 : 10);
+        if (used == text.size() && value >= INT32_MIN && value <= INT32_MAX)
+            return static_cast<int32_t>(value);
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+Console standard_console()
+{
+    return Console { std::cout, std::cerr, isatty(STDOUT_FILENO) == 1, isatty(STDERR_FILENO) == 1 };
+}
+
+}  // namespace
+
+int run_tags(const TagsOptions& options, Console& console)
+{
+    bool failed = false;
+    auto files = files_to_read(options.paths, options.recursive, console, failed);
+    auto reader = make_reader(options.ini);
+    const bool headers = files.size() > 1 && !options.json;
+    Progress progress(console, files.size());
+    std::string block;
+    for (size_t i = 0; i < files.size(); ++i) {
+        block.clear();
+        auto error = list_one(*reader, files[i], options.json, console.out_is_terminal, block);
+        if (error) {
+            progress.clear();
+            report(console, files[i], *error);
+            failed = true;
+        }
+        if (headers && !error)
+            console.out << (i ? "\n" : "") << "==> " << files[i] << " <==\n";
+        console.out << block;
+        progress.step(i + 1);
+    }
+    console.out.flush();
+    return failed ? 1 : 0;
+}
+
+int run_tag(const TagOptions& options, Console& console)
+{
+    auto id = tag_number(options.tag);
+    if (!id) {
+        console.err << "velmo: " << options.tag << ": not a tag name or number\n";
+        return 1;
+    }
+    auto reader = make_reader(options.ini);
+    try {
+        reader->read_file(options.path);
+        std::string text;
+        Long result = reader->meta_info(*id, text);
+        console.out << text << "\n" << result.value() << "\n";
+        return 0;
+    } catch (const Error& error) {
+        report(console, options.path, error);
+        return 1;
+    }
+}
+
+int run_rename(const RenameOptions& options, Console& console)
+{
+    auto reader = make_reader(options.ini);
+    bool failed = false;
+    Progress progress(console, options.paths.size());
+    size_t done = 0;
+    for (const auto& path : options.paths) {
+        progress.step(++done);
+        std::string stem;
+        try {
+            reader->read_file(path);
+            if (reader->reader().result() == exif::ReadResult::NotExif) {
+                progress.clear();
+                console.err << "velmo: skipped " << path << ": not in EXIF format\n";
+                failed = true;
+                continue;
+            }
+            reader->list_info(false);
+            stem = reader->stamp_stem();
+        } catch (const Error& error) {
+            progress.clear();
+            report(console, path, error);
+            failed = true;
+            continue;
+        }
+        auto outcome = exif::rename_to_stem(path, stem, options.dry_run ? exif::RenameMode::DryRun : exif::RenameMode::Apply);
+        switch (outcome) {
+        case exif::RenameOutcome::Renamed:
+        case exif::RenameOutcome::WouldRename:
+            console.out << path << " -> " << exif::stamp_target(path, stem) << "\n";
+            break;
+        case exif::RenameOutcome::AlreadyNamed:
+            progress.clear();
+            console.err << "velmo: skipped " << path << ": " << exif::describe(outcome) << "\n";
+            break;
+        default:
+            progress.clear();
+            console.err << "velmo: skipped " << path << ": " << exif::describe(outcome) << "\n";
+            failed = true;
+        }
+    }
+    console.out.flush();
+    return failed ? 1 : 0;
+}
+
+void add_exif_commands(CLI::App& app)
+{
+    auto tags = std::make_shared<TagsOptions>();
+    auto* tags_command = app.add_subcommand("tags", "List the EXIF tags of JPEG files, one \"Name: value\" line per tag");
+    tags_command->add_option("paths", tags->paths, "JPEG files (folders with -r)")->required();
+    tags_command->add_flag("--json", tags->json, "One JSON object per file with every record");
+    tags_command->add_flag("-r,--recursive", tags->recursive, "Read the .jpg and .jpeg files under each folder");
+    tags_command->add_option("--ini", tags->ini, "Display overrides from this exif.ini instead of the one beside the library")
+        ->check(CLI::ExistingFile);
+    tags_command->callback([tags] {
+        Console console = standard_console();
+        if (int code = run_tags(*tags, console))
+            throw CLI::RuntimeError(code);
+    });
+
+    auto tag = std::make_shared<TagOptions>();
+    auto* tag_command = app.add_subcommand("tag", "Print one tag's display text and its number");
+    tag_command->add_option("path", tag->path, "JPEG file")->required();
+    tag_command->add_option("tag", tag->tag, "Tag name (such as Orientation) or number (274, 0x112)")->required();
+    tag_command->add_option("--ini", tag->ini, "Display overrides from this exif.ini")->check(CLI::ExistingFile);
+    tag_command->callback([tag] {
+        Console console = standard_console();
+        if (int code = run_tag(*tag, console))
+            throw CLI::RuntimeError(code);
+    });
+
+    auto rename = std::make_shared<RenameOptions>();
+    auto* rename_command = app.add_subcommand("rename", "Rename JPEG files after their capture time: DDMMYYYY_HHMMSS.jpg in the same folder");
+    rename_command->add_option("paths", rename->paths, "JPEG files")->required();
+    rename_command->add_flag("--dry-run", rename->dry_run, "Show what would be renamed, rename nothing");
+    rename_command->add_option("--ini", rename->ini, "Display overrides from this exif.ini")->check(CLI::ExistingFile);
+    rename_command->callback([rename] {
+        Console console = standard_console();
+        if (int code = run_rename(*rename, console))
+            throw CLI::RuntimeError(code);
+    });
+}
+
+}  // namespace velmo::cli

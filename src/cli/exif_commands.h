@@ -1,0 +1,44 @@
+// `velmo tags`, `velmo tag` and `velmo rename`: the EXIF reader on the command line.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+namespace velmo::cli {
+
+void add_exif_commands(CLI::App& app);
+
+// Where a command writes, and whether each stream is a terminal.
+struct Console {
+    std::ostream& out;
+    std::ostream& err;
+    bool out_is_terminal = false;
+    bool err_is_terminal = false;
+};
+
+struct TagsOptions {
+    std::vector<std::string> paths;
+    bool json = false;
+    bool recursive = false;
+    std::string ini;  // empty: exif.ini beside the library
+};
+struct TagOptions {
+    std::string path;
+    std::string tag;  // a catalogue name or a number
+    std::string ini;
+};
+struct RenameOptions {
+    std::vector<std::string> paths;
+    bool dry_run = false;
+    std::string ini;
+};
+
+// Each returns the exit code: 0, or 1 when a file failed.
+int run_tags(const TagsOptions& options, Console& console);
+int run_tag(const TagOptions& options, Console& console);
+int run_rename(const RenameOptions& options, Console& console);
+
+}  // namespace velmo::cli
