@@ -1,0 +1,191 @@
+#include "cli/gallery.h"
+
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
+
+#include "automation/late.h"
+#include "automation/registry.h"
+#include "cli/error_output.h"
+#include "gradients/gradients.h"
+#include "host/surface.h"
+
+namespace velmo::cli {
+
+namespace {
+
+using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+
+ObjectRef make_surface(SurfaceKind kind, PixelSize size)
+{
+    if (kind == SurfaceKind::Form)
+        return host::Form::create(size.width, size.height);
+    return host::PictureBox::create(size.width, size.height);
+}
+
+Variant I(int value) { return Variant(Integer(value)); }
+
+// Arguments after the surface, chosen so each picture shows its member at its best; the presets
+// need none.
+const std::map<std::string_view, std::vector<Variant>>& representative_arguments()
+{
+    static const std::map<std::string_view, std::vector<Variant>> args {
+        { "Gradient", { Long(255), Long(200), Long(80), True } },
+        { "GradientFormNow", { I(100) } },
+        { "Gradient01", { Long(4), Long(1) } },  // RedBlue, Vertical
+        { "Gradient02", { Long(5) } },           // GreenBlue
+        { "BoxGradient", { I(255), I(255), I(0), I(0), I(0), I(128), I(2), True } },
+        { "CircleGradient", { I(255), I(255), I(255), I(0), I(64), I(160), True } },
+        { "DiagGradient", { I(255), I(220), I(0), I(160), I(0), I(0), False } },
+        { "GrafittiZigZag", {} },
+        { "HorizGradient", { I(255), I(0), I(0), I(0), I(0), I(255), False } },
+        { "SpinGradient", { I(255), I(128), I(0), I(0), I(0), I(255), False } },
+        { "RectGradient", { I(0), I(0), I(0), I(0), I(255), I(128), True } },
+    };
+    return args;
+}
+
+// The labels' font, loaded straight from its file: going through the font matcher would leave its
+// caches behind at exit. Falls back to matching by name when the file is not there.
+void select_label_font(cairo_t* cr)
+{
+    static const cairo_user_data_key_t face_key {};
+    static FT_Library library = [] {
+        FT_Library lib = nullptr;
+        return FT_Init_FreeType(&lib) == 0 ? lib : nullptr;
+    }();
+    FT_Face face = nullptr;
+    if (library && FT_New_Face(library, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 0, &face) == 0) {
+        cairo_font_face_t* font = cairo_ft_font_face_create_for_ft_face(face, 0);
+        // The FreeType face lives as long as cairo keeps the font face.
+        cairo_font_face_set_user_data(font, &face_key, face, [](void* f) { FT_Done_Face(static_cast<FT_Face>(f)); });
+        cairo_set_font_face(cr, font);
+        cairo_font_face_destroy(font);
+        return;
+    }
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+}
+
+bool is_preset(const Member& member) { return member.params.size() == 1 && member.params[0].name == "Frm"; }
+
+}  // namespace
+
+PixelSize parse_size(const std::string& text)
+{
+    int width = 0;
+    int height = 0;
+    char tail = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2 || width < 1 || height < 1 || width > 8192
+        || height > 8192)
+        throw std::invalid_argument("size must be WxH in pixels, each 1..8192, e.g. 640x480: " + text);
+    return { width, height };
+}
+
+void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
+    const std::filesystem::path& png)
+{
+    ObjectRef painter = create_object("Velmo10.clsKxLumoGradientsA");
+    auto surface = make_surface(kind, size);
+    args.insert(args.begin(), Variant(surface));
+    std::vector<Variant*> refs;
+    for (auto& arg : args)
+        refs.push_back(&arg);
+    late::invoke(painter, member, Invoke::Call, refs);
+    std::static_pointer_cast<host::Surface>(surface)->write_png(png);
+}
+
+std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size)
+{
+    std::filesystem::create_directories(dir);
+    std::vector<GalleryPicture> written;
+    auto attempt = [&](std::string_view member, const std::vector<Variant>& args, SurfaceKind kind, std::string label,
+                       std::string file_name) {
+        auto file = dir / file_name;
+        try {
+            paint_member(member, args, kind, size, file);
+            written.push_back({ std::move(label), file });
+        } catch (const Error& error) {
+            std::fprintf(stderr, "velmo gallery: %s: ", label.c_str());
+            print_error(error);
+        }
+    };
+    for (const Member& member : gradients::clsKxLumoGradientsA::info().members) {
+        std::string name(member.name);
+        if (is_preset(member)) {
+            attempt(member.name, {}, SurfaceKind::Form, name, name + ".png");
+            attempt(member.name, {}, SurfaceKind::PictureBox, name + " (picture box)", name + "-picturebox.png");
+        } else {
+            attempt(member.name, representative_arguments().at(member.name), SurfaceKind::Form, name, name + ".png");
+        }
+    }
+    write_contact_sheet(written, dir / "contact-sheet.png");
+    return written;
+}
+
+void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std::filesystem::path& png)
+{
+    constexpr int columns = 9;
+    constexpr int cell_width = 200;
+    constexpr int gap = 12;
+    constexpr int label_height = 18;
+    constexpr double font_size = 12;
+
+    std::vector<SurfacePtr> images;
+    int cell_height = cell_width * 3 / 4;
+    for (const auto& picture : pictures) {
+        images.emplace_back(cairo_image_surface_create_from_png(picture.file.c_str()), &cairo_surface_destroy);
+        if (cairo_surface_status(images.back().get()) != CAIRO_STATUS_SUCCESS)
+            throw Error(err::PathFileAccess, "velmo", "cannot read " + picture.file.string());
+    }
+    if (!images.empty()) {
+        auto* first = images.front().get();
+        cell_height = cell_width * cairo_image_surface_get_height(first) / cairo_image_surface_get_width(first);
+    }
+    int rows = (static_cast<int>(images.size()) + columns - 1) / columns;
+    int sheet_width = gap + columns * (cell_width + gap);
+    int sheet_height = gap + std::max(rows, 1) * (cell_height + label_height + gap);
+
+    SurfacePtr sheet(cairo_image_surface_create(CAIRO_FORMAT_RGB24, sheet_width, sheet_height), &cairo_surface_destroy);
+    ContextPtr cr(cairo_create(sheet.get()), &cairo_destroy);
+    cairo_set_source_rgb(cr.get(), 0.16, 0.16, 0.18);
+    cairo_paint(cr.get());
+    select_label_font(cr.get());
+    cairo_set_font_size(cr.get(), font_size);
+
+    for (size_t i = 0; i < images.size(); ++i) {
+        double x = gap + static_cast<double>(i % columns) * (cell_width + gap);
+        double y = gap + static_cast<double>(i / columns) * (cell_height + label_height + gap);
+        auto* image = images[i].get();
+        cairo_save(cr.get());
+        cairo_translate(cr.get(), x, y);
+        cairo_scale(cr.get(), double(cell_width) / cairo_image_surface_get_width(image),
+            double(cell_height) / cairo_image_surface_get_height(image));
+        cairo_set_source_surface(cr.get(), image, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_GOOD);
+        cairo_paint(cr.get());
+        cairo_restore(cr.get());
+
+        const std::string& label = pictures[i].label;
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr.get(), label.c_str(), &extents);
+        double scale = extents.width > cell_width ? cell_width / extents.width : 1.0;
+        cairo_save(cr.get());
+        cairo_translate(cr.get(), x + (cell_width - extents.width * scale) / 2, y + cell_height + label_height - 5);
+        cairo_scale(cr.get(), scale, scale);
+        cairo_move_to(cr.get(), -extents.x_bearing, 0);
+        cairo_set_source_rgb(cr.get(), 0.92, 0.92, 0.92);
+        cairo_show_text(cr.get(), label.c_str());
+        cairo_restore(cr.get());
+    }
+    if (cairo_surface_write_to_png(sheet.get(), png.c_str()) != CAIRO_STATUS_SUCCESS)
+        throw Error(err::PathFileAccess, "velmo", "cannot write " + png.string());
+}
+
+}  // namespace velmo::cli

@@ -1,0 +1,41 @@
+// The gallery of the gradient painter: one picture per member with representative arguments, each
+// preset also on a picture box, and a contact sheet labelling every picture with its member name.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "automation/variant.h"
+
+namespace velmo::cli {
+
+enum class SurfaceKind { Form, PictureBox };
+
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
+// "640x480" -> {640, 480}; throws CLI-friendly std::invalid_argument on anything else.
+PixelSize parse_size(const std::string& text);
+
+// Creates a surface of that client size, calls `member` of a new painter with the surface followed
+// by `args` (by reference), and writes the surface's image to `png`. Errors leave as velmo::Error;
+// nothing is written then.
+void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
+    const std::filesystem::path& png);
+
+struct GalleryPicture {
+    std::string label;  // the member name, "(picture box)" added for a preset's second picture
+    std::filesystem::path file;
+};
+
+// Paints every member into `dir` and writes `dir`/contact-sheet.png. Pictures that fail are
+// reported on standard error and left out; returns the pictures written.
+std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size);
+
+// A grid of the pictures, each scaled into a cell with its label underneath.
+void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std::filesystem::path& png);
+
+}  // namespace velmo::cli

@@ -1,0 +1,135 @@
+#include "cli/paint_commands.h"
+
+#include <iostream>
+
+#include "cli/arguments.h"
+#include "cli/error_output.h"
+#include "cli/gallery.h"
+
+namespace velmo::cli {
+
+namespace {
+
+void add_paint_command(CLI::App& app)
+{
+    struct Options {
+        std::string member;
+        std::vector<std::string> words;
+        std::string size = "640x480";
+        std::string on = "form";
+        std::string output;
+    };
+    auto options = std::make_shared<Options>();
+    auto* command = app.add_subcommand("paint", "Paint one member of the gradient painter onto a new surface and save it as PNG");
+    command->add_option("member", options->member, "painter member, e.g. Gradient01, HorizGradient, RedBuild")->required();
+    command->add_option("args", options->words,
+        "arguments after the surface: numbers, True/False (put negative numbers after --)");
+    command->add_option("--size", options->size, "client size in pixels, WxH")->capture_default_str();
+    command->add_option("--on", options->on, "surface: form or picturebox")
+        ->check(CLI::IsMember({ "form", "picturebox" }))
+        ->capture_default_str();
+    command->add_option("-o,--output", options->output, "PNG file to write")->required();
+    command->footer("Examples:\n"
+                    "  velmo paint Gradient01 1 1 --on picturebox --size 510x300 -o g.png\n"
+                    "  velmo paint HorizGradient 0 0 0 255 255 255 False -o ramp.png\n"
+                    "  velmo paint RedBuild -o build.png");
+    command->callback([options] {
+        PixelSize size;
+        try {
+            size = parse_size(options->size);
+        } catch (const std::invalid_argument& e) {
+            throw CLI::ValidationError("--size", e.what());
+        }
+        auto kind = options->on == "form" ? SurfaceKind::Form : SurfaceKind::PictureBox;
+        try {
+            paint_member(options->member, parse_arguments(options->words), kind, size, options->output);
+        } catch (const Error& error) {
+            print_error(error);
+            throw CLI::RuntimeError(1);
+        }
+        std::cout << "Wrote " << options->output << "\n";
+    });
+}
+
+void add_gallery_command(CLI::App& app)
+{
+    struct Options {
+        std::string output = "velmo-gallery";
+        std::string size = "400x300";
+    };
+    auto options = std::make_shared<Options>();
+    auto* command = app.add_subcommand("gallery",
+        "Paint all 46 members of the gradient painter (each preset also on a picture box) and a labelled contact sheet");
+    command->add_option("-o,--output", options->output, "folder for the pictures")->capture_default_str();
+    command->add_option("--size", options->size, "client size of each surface in pixels, WxH")->capture_default_str();
+    command->callback([options] {
+        PixelSize size;
+        try {
+            size = parse_size(options->size);
+        } catch (const std::invalid_argument& e) {
+            throw CLI::ValidationError("--size", e.what());
+        }
+        try {
+            auto pictures = write_gallery(options->output, size);
+            std::cout << "Wrote " << pictures.size() << " pictures and contact-sheet.png into " << options->output << "\n";
+        } catch (const Error& error) {
+            print_error(error);
+            throw CLI::RuntimeError(1);
+        }
+    });
+}
+
+// Band samples: the three band members with a few of their arguments.
+struct BandSample {
+    const char* file;
+    const char* member;
+    std::vector<Variant> args;
+    SurfaceKind kind;
+    PixelSize size;
+};
+
+std::vector<BandSample> band_samples()
+{
+    return {
+        { "gradient-white-down.png", "Gradient", { Long(255), Long(255), Long(255), True }, SurfaceKind::Form, { 640, 480 } },
+        { "gradient-orange-up.png", "Gradient", { Long(255), Long(160), Long(40), False }, SurfaceKind::Form, { 640, 480 } },
+        { "gradient01-green-vertical.png", "Gradient01", { Long(1), Long(1) }, SurfaceKind::PictureBox, { 510, 300 } },
+        { "gradient01-grey-horizontal.png", "Gradient01", { Long(6), Long(0) }, SurfaceKind::PictureBox, { 400, 510 } },
+        { "gradient01-magenta-vertical.png", "Gradient01", { Long(4), Long(1) }, SurfaceKind::Form, { 640, 480 } },
+        { "gradient02-blue.png", "Gradient02", { Long(2) }, SurfaceKind::PictureBox, { 510, 300 } },
+        { "gradient02-yellow.png", "Gradient02", { Long(3) }, SurfaceKind::Form, { 640, 480 } },
+    };
+}
+
+}  // namespace
+
+void add_paint_commands(CLI::App& app)
+{
+    add_paint_command(app);
+    add_gallery_command(app);
+}
+
+int write_gradient_demo(const std::filesystem::path& dir)
+{
+    int failures = 0;
+    auto bands = dir / "bands";
+    std::filesystem::create_directories(bands);
+    for (const auto& sample : band_samples()) {
+        try {
+            paint_member(sample.member, sample.args, sample.kind, sample.size, bands / sample.file);
+        } catch (const Error& error) {
+            print_error(error);
+            ++failures;
+        }
+    }
+    std::cout << "Band gradients: " << band_samples().size() - failures << " samples in " << bands.string() << "\n";
+
+    auto gallery = dir / "gallery";
+    auto pictures = write_gallery(gallery, { 400, 300 });
+    constexpr size_t expected = 46 + 35;
+    failures += static_cast<int>(expected - pictures.size());
+    std::cout << "Gradient gallery: " << pictures.size() << " pictures and contact-sheet.png in " << gallery.string() << "\n";
+    return failures;
+}
+
+}  // namespace velmo::cli
