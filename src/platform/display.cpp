@@ -19,6 +19,8 @@
 #include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/device_context.h"
 #include "platform/gdi.h"
@@ -40,7 +42,12 @@ constexpr int64_t max_bitmap_pixels = int64_t(1) << 26;
 
 int clamp_coordinate(int64_t value) { return static_cast<int>(std::clamp(value, -coordinate_limit, coordinate_limit)); }
 
-enum class Kind : uint8_t { Window, DeviceContext, Bitmap, Region };
+enum class Kind : uint8_t { Window, DeviceContext, Bitmap, Region, Palette };
+
+struct PaletteObject {
+    std::vector<PALETTEENTRY> entries;
+    bool stock = false;
+};
 
 struct BitmapObject {
     gfx::Bitmap pixels;
@@ -70,6 +77,36 @@ public:
 
         stock_bitmap_ = issue(Kind::Bitmap);
         bitmaps_.emplace(stock_bitmap_, BitmapObject { gfx::Bitmap({ 1, 1 }), 1, 0, true });
+
+        auto standard = standard_palette();
+        stock_palette_ = issue(Kind::Palette);
+        std::vector<PALETTEENTRY> fixed(standard.begin(), standard.begin() + 10);
+        fixed.insert(fixed.end(), standard.end() - 10, standard.end());
+        palettes_.emplace(stock_palette_, PaletteObject { std::move(fixed), true });
+        if (options.bits_per_pixel <= 8)
+            system_palette = std::move(standard);
+    }
+
+    // The 256 colours of a palette display: the twenty fixed colours, ten at each end, and between
+    // them a 6 x 6 x 6 colour cube followed by greys.
+    static std::vector<PALETTEENTRY> standard_palette()
+    {
+        static constexpr uint8_t low[10][3] = { { 0, 0, 0 }, { 128, 0, 0 }, { 0, 128, 0 }, { 128, 128, 0 }, { 0, 0, 128 },
+            { 128, 0, 128 }, { 0, 128, 128 }, { 192, 192, 192 }, { 192, 220, 192 }, { 166, 202, 240 } };
+        static constexpr uint8_t high[10][3] = { { 255, 251, 240 }, { 160, 160, 164 }, { 128, 128, 128 }, { 255, 0, 0 }, { 0, 255, 0 },
+            { 255, 255, 0 }, { 0, 0, 255 }, { 255, 0, 255 }, { 0, 255, 255 }, { 255, 255, 255 } };
+        std::vector<PALETTEENTRY> out;
+        for (auto& c : low)
+            out.push_back({ c[0], c[1], c[2], 0 });
+        for (int r = 0; r < 6; ++r)
+            for (int g = 0; g < 6; ++g)
+                for (int b = 0; b < 6; ++b)
+                    out.push_back({ uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51), 0 });
+        for (int i = 1; out.size() < 246; ++i)
+            out.push_back({ uint8_t(i * 12), uint8_t(i * 12), uint8_t(i * 12), 0 });
+        for (auto& c : high)
+            out.push_back({ c[0], c[1], c[2], 0 });
+        return out;
     }
 
     const DisplayOptions& options() const { return options_; }
@@ -77,6 +114,7 @@ public:
     HWND desktop() const { return desktop_; }
     HWND foreground = 0;
     std::vector<HWND> to_paint;  // marked for painting, in order
+    std::vector<PALETTEENTRY> system_palette;  // empty unless the display works through a palette
 
     // ---- The handle table -------------------------------------------------------------------
 
@@ -108,6 +146,27 @@ public:
         auto it = bitmaps_.find(handle);
         return it == bitmaps_.end() ? nullptr : &it->second;
     }
+    PaletteObject* palette(HPALETTE handle)
+    {
+        auto it = palettes_.find(handle);
+        return it == palettes_.end() ? nullptr : &it->second;
+    }
+    HPALETTE stock_palette() const { return stock_palette_; }
+    HPALETTE add_palette(std::vector<PALETTEENTRY> entries)
+    {
+        HPALETTE handle = issue(Kind::Palette);
+        palettes_.emplace(handle, PaletteObject { std::move(entries), false });
+        return handle;
+    }
+    bool palette_in_use(HPALETTE handle) const
+    {
+        return std::any_of(dcs_.begin(), dcs_.end(), [&](const auto& entry) { return entry.second.palette == handle; });
+    }
+    void remove_palette(HPALETTE handle)
+    {
+        palettes_.erase(handle);
+        release(handle);
+    }
     Region* region(HRGN handle)
     {
         auto it = regions_.find(handle);
@@ -119,9 +178,9 @@ public:
     HDC add_dc(DeviceContext context)
     {
         context.handle = issue(Kind::DeviceContext);
-        if (context.kind == DeviceContext::Kind::Memory) {
+        if (context.kind == DeviceContext::Kind::Memory)
             context.bitmap = stock_bitmap_;
-        }
+        context.palette = stock_palette_;
         HDC handle = context.handle;
         dcs_.emplace(handle, context);
         return handle;
@@ -355,9 +414,11 @@ private:
     std::unordered_map<HDC, DeviceContext> dcs_;
     std::unordered_map<HBITMAP, BitmapObject> bitmaps_;
     std::unordered_map<HRGN, Region> regions_;
+    std::unordered_map<HPALETTE, PaletteObject> palettes_;
     std::unordered_map<HWND, View> views_;
     HWND desktop_ = 0;
     HBITMAP stock_bitmap_ = 0;
+    HPALETTE stock_palette_ = 0;
     uint64_t generation_ = 1;
 };
 
@@ -586,7 +647,11 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
 HGDIOBJ GetCurrentObject(HDC dc, UINT type)
 {
     auto* context = display().dc(dc);
-    if (!context || type != OBJ_BITMAP || context->kind != DeviceContext::Kind::Memory)
+    if (!context)
+        return 0;
+    if (type == OBJ_PAL)
+        return context->palette;
+    if (type != OBJ_BITMAP || context->kind != DeviceContext::Kind::Memory)
         return 0;
     return context->bitmap;
 }
@@ -606,11 +671,28 @@ BOOL DeleteObject(HGDIOBJ object)
         d.take_region(object);
         return 1;
     }
+    if (auto* p = d.palette(object)) {
+        if (p->stock)
+            return 1;
+        if (d.palette_in_use(object))
+            return 0;
+        d.remove_palette(object);
+        return 1;
+    }
     return 0;
 }
 
 int GetObjectA(HGDIOBJ object, int size, void* out)
 {
+    if (auto* p = display().palette(object)) {
+        if (!out)
+            return sizeof(WORD);
+        if (size < static_cast<int>(sizeof(WORD)))
+            return 0;
+        auto count = static_cast<WORD>(p->entries.size());
+        std::memcpy(out, &count, sizeof count);
+        return sizeof(WORD);
+    }
     auto* b = display().bitmap(object);
     if (!b)
         return 0;
@@ -629,6 +711,66 @@ int GetObjectA(HGDIOBJ object, int size, void* out)
     std::memcpy(out, &record, sizeof record);
     return sizeof(BITMAP);
 }
+
+// ---- Palettes ---------------------------------------------------------------------------------
+
+HPALETTE CreatePalette(const LOGPALETTE* palette)
+{
+    if (!palette || palette->palVersion != 0x300 || palette->palNumEntries == 0)
+        return 0;
+    const PALETTEENTRY* first = palette->palPalEntry;
+    return display().add_palette(std::vector<PALETTEENTRY>(first, first + palette->palNumEntries));
+}
+
+namespace {
+UINT copy_entries(const std::vector<PALETTEENTRY>& from, UINT start, UINT count, PALETTEENTRY* out)
+{
+    if (!out)
+        return static_cast<UINT>(from.size());
+    if (start >= from.size())
+        return 0;
+    UINT n = std::min<UINT>(count, static_cast<UINT>(from.size()) - start);
+    std::copy_n(from.begin() + start, n, out);
+    return n;
+}
+}  // namespace
+
+UINT GetSystemPaletteEntries(HDC dc, UINT start, UINT count, PALETTEENTRY* entries)
+{
+    auto& d = display();
+    if (!d.dc(dc))
+        return 0;
+    return copy_entries(d.system_palette, start, count, entries);
+}
+
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries)
+{
+    auto* p = display().palette(palette);
+    return p ? copy_entries(p->entries, start, count, entries) : 0;
+}
+
+HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL)
+{
+    auto& d = display();
+    auto* context = d.dc(dc);
+    if (!context || !d.palette(palette))
+        return 0;
+    return std::exchange(context->palette, palette);
+}
+
+UINT RealizePalette(HDC dc)
+{
+    auto& d = display();
+    auto* context = d.dc(dc);
+    if (!context)
+        return GDI_ERROR;
+    auto* p = d.palette(context->palette);
+    if (d.system_palette.empty() || !p || p->stock)
+        return 0;
+    return static_cast<UINT>(std::min<size_t>(p->entries.size(), d.system_palette.size()));
+}
+
+HGDIOBJ GetStockObject(int index) { return index == DEFAULT_PALETTE ? display().stock_palette() : 0; }
 
 // ---- Pixels -----------------------------------------------------------------------------------
 

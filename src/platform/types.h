@@ -77,6 +77,20 @@ struct BITMAPINFO {
     RGBQUAD bmiColors[1];
 };
 
+struct PALETTEENTRY {
+    uint8_t peRed = 0;
+    uint8_t peGreen = 0;
+    uint8_t peBlue = 0;
+    uint8_t peFlags = 0;
+};
+
+// A palette record: a header followed by palNumEntries entries (the array is declared with one).
+struct LOGPALETTE {
+    WORD palVersion = 0x300;
+    WORD palNumEntries = 0;
+    PALETTEENTRY palPalEntry[1];
+};
+
 inline constexpr DWORD BI_RGB = 0;
 inline constexpr UINT DIB_RGB_COLORS = 0;
 
