@@ -98,6 +98,23 @@ TEST(Presets, EveryPresetDrawsItsFamilysStepsInItsColour)
     }
 }
 
+TEST(Presets, MidRedBlackRowsEndWithTheirDistanceFromTheEdge)
+{
+    auto form = make_surface(Kind::Form, 300, 200);
+    std::vector<Variant> vars { surface_var(form) };
+    paint(make_painter(), "MidRedBlack", vars);
+    // The last colour drawn on each row by a horizontal edge (y1 or y2 of the outline).
+    std::vector<int32_t> last(256, -1);
+    for (const auto& line : primitives(*form)) {
+        last.at(static_cast<size_t>(line.numbers[1])) = line.colour;
+        last.at(static_cast<size_t>(line.numbers[3])) = line.colour;
+    }
+    for (int k = 0; k <= 127; ++k) {
+        EXPECT_EQ(last[k], rgb(k, 0, 0)) << "row " << k;
+        EXPECT_EQ(last[255 - k], rgb(k, 0, 0)) << "row " << 255 - k;
+    }
+}
+
 TEST(Presets, APictureBoxIsAValidSurface)
 {
     for (const auto& preset : presets) {
