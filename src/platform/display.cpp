@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -422,13 +423,33 @@ private:
     uint64_t generation_ = 1;
 };
 
-thread_local std::unique_ptr<Display> current;
+// The thread's display. Objects in static storage may be released after the thread's own
+// storage is gone (at the end of the program); their calls then reach a leftover display of their
+// own, where every old handle is stale, instead of a destroyed one.
+thread_local bool display_gone = false;
+struct DisplayHolder {
+    std::unique_ptr<Display> display;
+    ~DisplayHolder()
+    {
+        display.reset();
+        display_gone = true;
+    }
+};
+thread_local DisplayHolder current;
+Display* leftover = nullptr;
 
 Display& display()
 {
-    if (!current)
-        current = std::make_unique<Display>(DisplayOptions {});
-    return *current;
+    if (display_gone) [[unlikely]] {
+        static std::mutex guard;
+        std::lock_guard lock(guard);
+        if (!leftover)
+            leftover = new Display(DisplayOptions { { 1, 1 } });
+        return *leftover;
+    }
+    if (!current.display)
+        current.display = std::make_unique<Display>(DisplayOptions {});
+    return *current.display;
 }
 
 COLORREF to_colorref(uint32_t word) { return gfx::Color::from_pixel(word).to_colorref(); }
@@ -439,8 +460,10 @@ COLORREF to_colorref(uint32_t word) { return gfx::Color::from_pixel(word).to_col
 
 void reset_display(const DisplayOptions& options)
 {
-    current.reset();
-    current = std::make_unique<Display>(options);
+    if (display_gone)
+        return;
+    current.display.reset();
+    current.display = std::make_unique<Display>(options);
 }
 
 const DisplayOptions& display_options() { return display().options(); }
