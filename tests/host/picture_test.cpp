@@ -84,7 +84,7 @@ std::vector<uint8_t> gif_bytes()
     return out;
 }
 
-class PictureTest : public ::testing::Test {
+class LoadPictureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -113,7 +113,7 @@ protected:
     std::filesystem::path folder_;
 };
 
-TEST_F(PictureTest, LoadsEveryKindOfFile)
+TEST_F(LoadPictureTest, LoadsEveryKindOfFile)
 {
     auto rgb = rgb_pixels();
     stbi_write_bmp((folder_ / "p.bmp").c_str(), W, H, 3, rgb.data());
@@ -140,7 +140,7 @@ TEST_F(PictureTest, LoadsEveryKindOfFile)
     }
 }
 
-TEST_F(PictureTest, LoadPictureErrors)
+TEST_F(LoadPictureTest, LoadPictureErrors)
 {
     EXPECT_VELMO_ERROR(LoadPicture((folder_ / "missing.bmp").string()), err::FileNotFound, "");
     EXPECT_VELMO_ERROR(LoadPicture(write("text.bmp", { 'h', 'e', 'l', 'l', 'o' }).string()), err::InvalidPicture, "");
@@ -154,7 +154,7 @@ TEST_F(PictureTest, LoadPictureErrors)
     EXPECT_EQ(late::get(none, "Type"), Variant(Integer(0)));
 }
 
-TEST_F(PictureTest, PicturesOwnTheirBitmaps)
+TEST_F(LoadPictureTest, PicturesOwnTheirBitmaps)
 {
     auto rgb = rgb_pixels();
     stbi_write_png((folder_ / "p.png").c_str(), W, H, 3, rgb.data(), W * 3);
@@ -164,7 +164,7 @@ TEST_F(PictureTest, PicturesOwnTheirBitmaps)
     EXPECT_EQ(GetObjectA(handle, 0, nullptr), 0);
 }
 
-TEST_F(PictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
+TEST_F(LoadPictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
 {
     auto rgb = rgb_pixels();
     stbi_write_png((folder_ / "p.png").c_str(), W, H, 3, rgb.data(), W * 3);
