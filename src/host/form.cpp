@@ -23,7 +23,7 @@ int twips_to_pixels(float twips)
 WindowStyle form_style(int16_t border_style)
 {
     switch (border_style) {
-    case 0: return WindowStyle::borderless();
+    case 0: return { 0, 0, true, false };
     case 1:
     case 3: return { 3, 20, true, false };
     case 4: return { 3, 16, true, false };

@@ -15,7 +15,7 @@ namespace {
 
 WindowStyle box_style(int16_t border_style)
 {
-    return border_style == 0 ? WindowStyle::borderless() : WindowStyle { 2, 0, true, false };
+    return border_style == 0 ? WindowStyle { 0, 0, true, false } : WindowStyle { 2, 0, true, false };
 }
 
 int to_whole_pixels(double pixels)

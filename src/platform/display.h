@@ -5,7 +5,8 @@
 //
 // Each thread has its own display, made on first use with the default options; objects are used
 // on the thread that made them. Replacing the display invalidates every handle of the old one:
-// handle values are never reused on a thread, so an old handle fails cleanly afterwards.
+// handle values are not reused on a thread (until some two thousand million later), so an old
+// handle fails cleanly afterwards.
 #pragma once
 
 #include <optional>
