@@ -59,8 +59,12 @@ Painter::~Painter()
 
 void Painter::set_viewport(Point origin, Rect clip)
 {
+    clip = clip.intersected(target_.rect());
+    if (origin == origin_ && clip == clip_ && viewport_set_)
+        return;
     origin_ = origin;
-    clip_ = clip.intersected(target_.rect());
+    clip_ = clip;
+    viewport_set_ = true;
     if (!cr_)
         return;
     cairo_reset_clip(cr_);

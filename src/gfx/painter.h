@@ -55,6 +55,7 @@ private:
     cairo_t* cr_ = nullptr;
     Point origin_;
     Rect clip_;
+    bool viewport_set_ = false;
 };
 
 }  // namespace velmo::gfx
