@@ -1,10 +1,12 @@
 #include "cli/paint_commands.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "cli/arguments.h"
 #include "cli/error_output.h"
 #include "cli/gallery.h"
+#include "gradients/gradients.h"
 
 namespace velmo::cli {
 
@@ -40,6 +42,11 @@ void add_paint_command(CLI::App& app)
         } catch (const std::invalid_argument& e) {
             throw CLI::ValidationError("--size", e.what());
         }
+        const auto& members = gradients::clsKxLumoGradientsA::info().members;
+        bool known = std::any_of(members.begin(), members.end(),
+            [&](const Member& m) { return equals_ignoring_case(m.name, options->member); });
+        if (!known)
+            throw CLI::ValidationError("member", options->member + " is not a painter member; `velmo typelib` lists them");
         auto kind = options->on == "form" ? SurfaceKind::Form : SurfaceKind::PictureBox;
         try {
             paint_member(options->member, parse_arguments(options->words), kind, size, options->output);
