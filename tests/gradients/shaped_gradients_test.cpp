@@ -142,6 +142,26 @@ TEST(ShapedGradients, ScaleAlreadyAt255IsNotWritten)
     EXPECT_EQ(form->puts("ScaleHeight").size(), 1u);
 }
 
+TEST(ShapedGradients, UnreadableScaleIsWrittenAnyway)
+{
+    // A failing comparison in this error mode still enters its branch, as with WindowState.
+    auto form = make_surface(Kind::Form, 100, 100);
+    form->set_property("ScaleWidth", Variant("wide"));
+    auto vars = args_for("CircleGradient", surface_var(form));
+    paint(make_painter(), "CircleGradient", vars);
+    EXPECT_EQ(form->puts("ScaleWidth").size(), 1u);
+    EXPECT_EQ(form->property("ScaleWidth").to_double(), 255);
+}
+
+TEST(ShapedGradients, FailingHandlerCostsNothingButItself)
+{
+    auto form = make_surface(Kind::Form, 100, 100);
+    host::post_message([] { raise(err::InvalidArgument); });
+    auto vars = args_for("RectGradient", surface_var(form));
+    paint(make_painter(), "RectGradient", vars);
+    EXPECT_EQ(form->calls("Line").size(), 256u);
+}
+
 TEST(ShapedGradients, EqualColoursGiveOneColourEverywhere)
 {
     for (std::string_view member : two_colour_members) {
