@@ -1,5 +1,7 @@
 #include "exif/catalogue.h"
 
+#include <algorithm>
+
 #include "automation/error.h"
 
 namespace velmo::exif {
@@ -61,13 +63,39 @@ const std::array<CatalogueEntry, 54> catalogue { {
     { 41730, "CFAPattern" },
 } };
 
+namespace {
+
+// The catalogue sorted by tag number, for lookups; each number appears once, so the first equal
+// number of the fixed order is the only one.
+const std::array<CatalogueEntry, 54>& by_number()
+{
+    static const std::array<CatalogueEntry, 54> sorted = [] {
+        auto copy = catalogue;
+        std::sort(copy.begin(), copy.end(), [](const CatalogueEntry& a, const CatalogueEntry& b) { return a.tag < b.tag; });
+        return copy;
+    }();
+    return sorted;
+}
+
+}  // namespace
+
+void assign_tag_name(std::string& name, int32_t tag)
+{
+    const auto& sorted = by_number();
+    auto it = std::lower_bound(sorted.begin(), sorted.end(), tag, [](const CatalogueEntry& e, int32_t t) { return e.tag < t; });
+    if (it != sorted.end() && it->tag == tag) {
+        name.assign(it->name);
+        return;
+    }
+    name.assign("Tag #");
+    name.append(std::to_string(tag));
+}
+
 std::string tag_name(int32_t tag)
 {
-    for (const auto& entry : catalogue) {
-        if (entry.tag == tag)
-            return std::string(entry.name);
-    }
-    return "Tag #" + std::to_string(tag);
+    std::string name;
+    assign_tag_name(name, tag);
+    return name;
 }
 
 int32_t format_size(int32_t field_type)

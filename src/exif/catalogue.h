@@ -22,6 +22,8 @@ extern const std::array<CatalogueEntry, 54> catalogue;
 
 // The catalogue name of a tag number, or "Tag #" and the number for any other.
 std::string tag_name(int32_t tag);
+// The same into an existing text, reusing its storage.
+void assign_tag_name(std::string& name, int32_t tag);
 
 // TIFF 6.0 field types 0..12: 0 (none), BYTE, ASCII, SHORT, LONG, RATIONAL, SBYTE, UNDEFINED,
 // SSHORT, SLONG, SRATIONAL, FLOAT, DOUBLE.

@@ -1,5 +1,6 @@
 #include "exif/decoder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -15,8 +16,12 @@ namespace {
 enum class Sign { Unsigned, Signed };
 
 struct RationalText {
-    std::string text;               // numerator "/" denominator
-    std::optional<double> quotient; // only when the denominator is not 0
+    double numerator = 0;
+    double denominator = 0;
+    std::optional<double> quotient;  // only when the denominator is not 0
+
+    // numerator "/" denominator
+    std::string text() const { return decimal_text(numerator) + "/" + decimal_text(denominator); }
 };
 
 RationalText read_rational(ByteView raw, size_t pos, ByteOrder order, Sign sign)
@@ -30,7 +35,7 @@ RationalText read_rational(ByteView raw, size_t pos, ByteOrder order, Sign sign)
         numerator = static_cast<double>(raw.read_unsigned(pos, 4, order));
         denominator = static_cast<double>(raw.read_unsigned(pos + 4, 4, order));
     }
-    RationalText result { decimal_text(numerator) + "/" + decimal_text(denominator), std::nullopt };
+    RationalText result { numerator, denominator, std::nullopt };
     if (denominator != 0)
         result.quotient = numerator / denominator;
     return result;
@@ -101,7 +106,7 @@ std::string decode_rational(TagRecord& record, ByteView raw, ByteOrder order)
             if (j > 0)
                 text += '/';
             // A piece with denominator 0 has no quotient; it shows its own fraction instead.
-            text += piece.quotient ? fixed_text(*piece.quotient, 3) : piece.text;
+            text += piece.quotient ? fixed_text(*piece.quotient, 3) : piece.text();
         }
         return text;
     }
@@ -110,11 +115,11 @@ std::string decode_rational(TagRecord& record, ByteView raw, ByteOrder order)
     double value = rational.quotient.value_or(*record.data);
     record.data = value;
     if (!formula)
-        return rational.text;
+        return rational.text();
     double shown = apply(formula->kind, value);
     // One value the formula cannot take (1/0, a power beyond double range) costs only its own text.
     if (!std::isfinite(shown))
-        return rational.text;
+        return rational.text();
     return fixed_text(shown, formula->decimals);
 }
 
@@ -222,8 +227,15 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
         : place.window.clipped(place.entry + 8, 4);
 
     std::string text = display_text(record, raw, place.order);
-    std::erase(text, '\0');
-    record.string_data = latin1_to_utf8(text);
+    // NULs go; the other bytes are Latin-1 characters, written as UTF-8.
+    bool plain = std::all_of(text.begin(), text.end(), [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
+    if (plain) {
+        record.string_data.swap(text);
+    } else {
+        std::erase(text, '\0');
+        record.string_data.clear();
+        append_latin1_as_utf8(record.string_data, text);
+    }
     if (!profile.empty())
         apply_profile(record, profile);
 }

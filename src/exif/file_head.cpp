@@ -37,8 +37,6 @@ void read_file_head(const std::string& path, FileHead& head)
             fill_with_blanks(head);
         return;
     }
-    if (::fstat(fd.get(), &info) != 0 || info.st_size < 1)
-        return;
 
     size_t got = 0;
     while (got < window_size) {
@@ -53,6 +51,7 @@ void read_file_head(const std::string& path, FileHead& head)
             break;
         got += static_cast<size_t>(n);
     }
+    // A file of 0 bytes is no file to read.
     head.size = got;
     head.status = got > 0 ? FileHead::Status::Read : FileHead::Status::NotFound;
 }

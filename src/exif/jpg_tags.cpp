@@ -1,9 +1,12 @@
 #include "exif/jpg_tags.h"
 
+#include <charconv>
+
 #include "automation/error_modes.h"
 #include "automation/late.h"
 #include "exif/catalogue.h"
 #include "exif/file_part.h"
+#include "exif/number_text.h"
 #include "exif/stamp_name.h"
 #include "host/app.h"
 
@@ -132,11 +135,15 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
     std::string lines;
     if (with_lines)
         lines.reserve(records->size() * 32);
+    char key[16] = "KEY";
     for (int i = 0; i < last.value(); ++i) {
         const TagRecord& record = (*records)[static_cast<size_t>(i)];
-        Variant data = record.data ? Variant(*record.data) : Variant();
+        // The item keeps the text form of the number.
+        std::string data = record.data ? decimal_text(*record.data) : std::string();
         // Keys KEY1, KEY2, ... differ from each other, and the collection was just cleared.
-        collection->add_distinct({ "KEY" + std::to_string(i + 1), record.id, record.name, record.format, record.length, std::move(data), record.string_data });
+        auto key_end = std::to_chars(key + 3, key + sizeof key, i + 1).ptr;
+        collection->add_distinct({ std::string_view(key, static_cast<size_t>(key_end - key)), record.id, record.name, record.format, record.length,
+            nullptr, data, record.string_data });
         if (with_lines) {
             lines += record.name;
             lines += ": ";

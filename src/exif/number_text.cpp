@@ -28,14 +28,25 @@ std::string fixed_text(double value, int decimals)
     }
     uint64_t units = static_cast<uint64_t>(std::fabs(whole)) + (away_from_zero ? 1 : 0);
 
-    std::string digits = std::to_string(units);
-    if (digits.size() <= static_cast<size_t>(decimals))
-        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
-    if (decimals > 0)
-        digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
+    // The digits of units, with the decimal point before the last `decimals` of them.
+    char digits[24];
+    const auto count = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, units).ptr - digits);
+    const auto places = static_cast<size_t>(decimals);
+    std::string text;
     if (value < 0 && units != 0)
-        digits.insert(0, 1, '-');
-    return digits;
+        text += '-';
+    if (count <= places) {
+        text += "0.";
+        text.append(places - count, '0');
+        text.append(digits, count);
+    } else {
+        text.append(digits, count - places);
+        if (places > 0) {
+            text += '.';
+            text.append(digits + count - places, places);
+        }
+    }
+    return text;
 }
 
 std::string decimal_text(double value)
@@ -44,6 +55,10 @@ std::string decimal_text(double value)
     if (value == 0)
         return "0";
     char buffer[40];
+    if (value == std::trunc(value) && std::fabs(value) < 1e15) {
+        auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
+        return std::string(buffer, end);
+    }
     auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
     for (char* c = buffer; c != end; ++c) {
         if (*c == 'e')

@@ -24,6 +24,28 @@ std::string lower(std::string_view text)
     return out;
 }
 
+// Lower-cases a name into a buffer, for a lookup; long names get a string of their own.
+class LowerName {
+public:
+    explicit LowerName(std::string_view text)
+    {
+        char* out = text.size() <= sizeof buffer_ ? buffer_ : (owned_.resize(text.size()), owned_.data());
+        for (size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            out[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+        }
+        view_ = std::string_view(out, text.size());
+    }
+    LowerName(const LowerName&) = delete;
+    LowerName& operator=(const LowerName&) = delete;
+    std::string_view view() const { return view_; }
+
+private:
+    char buffer_[64];
+    std::string owned_;
+    std::string_view view_;
+};
+
 // Cuts after max characters, counting a UTF-8 sequence as one character.
 std::string_view cut_to_chars(std::string_view text, size_t max)
 {
@@ -80,7 +102,7 @@ Profile Profile::parse(std::string_view text)
 
 const Profile::Keys* Profile::section(std::string_view name) const
 {
-    auto it = sections_.find(lower(name));
+    auto it = sections_.find(LowerName(name).view());
     return it == sections_.end() ? nullptr : &it->second;
 }
 
@@ -89,7 +111,7 @@ std::string_view Profile::value(const Keys& section, std::string_view key)
     key = trim(key);
     if (key.empty())
         return {};
-    auto it = section.find(lower(key));
+    auto it = section.find(LowerName(key).view());
     return it == section.end() ? std::string_view() : std::string_view(it->second);
 }
 

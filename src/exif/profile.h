@@ -13,9 +13,18 @@
 
 namespace velmo::exif {
 
+namespace detail {
+// Lets the maps below be searched with a string_view, without making a string first.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
+};
+}  // namespace detail
+
 class Profile {
 public:
-    using Keys = std::unordered_map<std::string, std::string>;  // lower-case key -> value
+    // lower-case key -> value
+    using Keys = std::unordered_map<std::string, std::string, detail::TextHash, std::equal_to<>>;
 
     static constexpr size_t max_value_chars = 1023;
 
@@ -30,7 +39,7 @@ public:
     std::string_view value(std::string_view section, std::string_view key) const;
 
 private:
-    std::unordered_map<std::string, Keys> sections_;  // lower-case section name -> keys
+    std::unordered_map<std::string, Keys, detail::TextHash, std::equal_to<>> sections_;  // lower-case section name -> keys
 };
 
 }  // namespace velmo::exif

@@ -57,8 +57,10 @@ ReadResult ExifReader::read_window(ByteView window)
     const Long ifd0 = Long(int64_t(window.read_unsigned(tiff + 4, 4, order)));
 
     profile_.refresh();
-    records_.emplace();
-    records_->reserve(48);
+    if (records_)
+        records_->clear();
+    else
+        records_.emplace().reserve(48);
     auto exif_offset = read_directory(window, tiff, ifd0.value(), tag::ExifOffset);
     if (exif_offset)
         read_directory(window, tiff, *exif_offset, tag::ExifInteroperabilityOffset);
@@ -90,7 +92,7 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
         record.length = Long(int64_t(window.read_unsigned(pos + 4, 4, order))).value();
         EntryPlace place { window, tiff, pos, order };
         record.data = value_field_number(place, record.format, record.length);
-        record.name = tag_name(record.id);
+        assign_tag_name(record.name, record.id);
         decode_tag_value(record, place, profile);
         if (record.id == link_tag)
             link = clng(leading_number(record.string_data)).value();

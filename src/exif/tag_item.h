@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "automation/object.h"
 
@@ -33,6 +34,32 @@ public:
     void LetFormat(Long value) { format_ = value; }
     Long GetID() { return id_; }
     void LetID(Long value) { id_ = value; }
+
+    // Sets every property but Data, reusing the texts' storage.
+    void assign(std::string_view key, int32_t index, int32_t id, std::string_view name, int32_t format, int32_t length, std::string_view string_data)
+    {
+        key_.assign(key);
+        index_ = index;
+        id_ = id;
+        name_.assign(name);
+        format_ = format;
+        length_ = length;
+        string_data_.assign(string_data);
+    }
+    void assign_data_text(std::string_view text) { data_.assign(text); }
+
+    // Back to the state of a new item.
+    void reset()
+    {
+        key_.clear();
+        index_ = 0;
+        name_.clear();
+        string_data_.clear();
+        data_.clear();
+        length_ = 0;
+        format_ = 0;
+        id_ = 0;
+    }
 
     // Read access for the library's own code, without copies.
     const std::string& key() const { return key_; }

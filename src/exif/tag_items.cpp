@@ -105,6 +105,10 @@ const ClassInfo& clsKxLumoJPGTagsItemsA::info()
 
 void clsKxLumoJPGTagsItemsA::Clear()
 {
+    for (auto& item : items_) {
+        if (item.use_count() == 1)
+            spare_.push_back(std::move(item));
+    }
     items_.clear();
     keys_.clear();
     running_number_ = 0;
@@ -143,7 +147,11 @@ ObjectRef clsKxLumoJPGTagsItemsA::GetTagForTagID(ByRef<Long> lID) { return tag_f
 ObjectRef clsKxLumoJPGTagsItemsA::Add(ByRef<std::string> Key, ByRef<Long> ID, ByRef<std::string> Name, ByRef<Long> Format,
     ByRef<Long> Length, ByRef<Variant> Data, ByRef<std::string> StringData)
 {
-    return add(NewTag { Key.get(), ID.get().value(), Name.get(), Format.get().value(), Length.get().value(), Data.get(), StringData.get() });
+    std::string key = Key.get();
+    std::string name = Name.get();
+    std::string string_data = StringData.get();
+    Variant data = Data.get();
+    return add(NewTag { key, ID.get().value(), name, Format.get().value(), Length.get().value(), &data, {}, string_data });
 }
 
 ObjectRef clsKxLumoJPGTagsItemsA::Item(ByRef<Variant> Index)
@@ -152,10 +160,10 @@ ObjectRef clsKxLumoJPGTagsItemsA::Item(ByRef<Variant> Index)
     return position == 0 ? nullptr : items_[position - 1];
 }
 
-TagItemRef clsKxLumoJPGTagsItemsA::add(NewTag tag)
+TagItemRef clsKxLumoJPGTagsItemsA::add(const NewTag& tag)
 {
     if (has_key(tag.key)) {
-        host::MsgBox(" '" + tag.key + "' " + " Key is not unique in items collection or object already exists.",
+        host::MsgBox(" '" + std::string(tag.key) + "' " + " Key is not unique in items collection or object already exists.",
             host::vbInformation | host::vbOKOnly, "Already exists...");
         return nullptr;
     }
@@ -167,31 +175,35 @@ TagItemRef clsKxLumoJPGTagsItemsA::add(NewTag tag)
             return item;
     }
     items_.push_back(item);
-    keys_.push_back(std::move(tag.key));
+    keys_.emplace_back(tag.key);
     return item;
 }
 
-TagItemRef clsKxLumoJPGTagsItemsA::add_distinct(NewTag tag)
+TagItemRef clsKxLumoJPGTagsItemsA::add_distinct(const NewTag& tag)
 {
     TagItemRef item = make_item(tag);
     items_.push_back(item);
-    keys_.push_back(std::move(tag.key));
+    keys_.emplace_back(tag.key);
     return item;
 }
 
-TagItemRef clsKxLumoJPGTagsItemsA::make_item(NewTag& tag)
+TagItemRef clsKxLumoJPGTagsItemsA::make_item(const NewTag& tag)
 {
-    auto item = std::make_shared<clsKxLumoJPGTagsItemA>();
+    TagItemRef item;
+    if (!spare_.empty() && spare_.back().use_count() == 1) {
+        item = std::move(spare_.back());
+        spare_.pop_back();
+        item->reset();
+    } else {
+        item = std::make_shared<clsKxLumoJPGTagsItemA>();
+    }
     running_number_ += 1;
-    item->LetKey(tag.key);
-    item->LetIndex(running_number_);
-    item->LetID(tag.id);
-    item->LetName(std::move(tag.name));
-    item->LetFormat(tag.format);
-    item->LetLength(tag.length);
+    item->assign(tag.key, running_number_.value(), tag.id, tag.name, tag.format, tag.length, tag.string_data);
     // A Data without a text form leaves the item's Data at "", and the item is still added.
-    skip([&] { item->LetData(std::move(tag.data)); });
-    item->LetStringData(std::move(tag.string_data));
+    if (tag.data)
+        skip([&] { item->LetData(*tag.data); });
+    else
+        item->assign_data_text(tag.data_text);
     return item;
 }
 

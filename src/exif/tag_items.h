@@ -38,19 +38,20 @@ public:
     // ---- The library's own access, without late binding ----
 
     struct NewTag {
-        std::string key;
+        std::string_view key;
         int32_t id = 0;
-        std::string name;
+        std::string_view name;
         int32_t format = 0;
         int32_t length = 0;
-        Variant data;
-        std::string string_data;
+        const Variant* data = nullptr;  // Data's value; when null, data_text is its text form
+        std::string_view data_text;
+        std::string_view string_data;
     };
     // Add with its duplicate check and message box; nullptr for a duplicate.
-    TagItemRef add(NewTag tag);
+    TagItemRef add(const NewTag& tag);
     // Add for a caller that has just cleared the collection and adds keys that differ from each
     // other: the duplicate check could not fail, so it is not made.
-    TagItemRef add_distinct(NewTag tag);
+    TagItemRef add_distinct(const NewTag& tag);
 
     bool has_key(std::string_view key) const;
     TagItemRef tag_for_id(int32_t id) const;
@@ -58,7 +59,7 @@ public:
     const std::vector<TagItemRef>& items() const { return items_; }
 
 private:
-    TagItemRef make_item(NewTag& tag);
+    TagItemRef make_item(const NewTag& tag);
     // The position (1..Count) an Item or Remove argument names, writing back a key's position;
     // 0 after showing the "Not Found..." box.
     size_t position_for(ByRef<Variant>& index);
@@ -66,6 +67,9 @@ private:
     std::vector<TagItemRef> items_;
     std::vector<std::string> keys_;  // the key each item was stored under, position for position
     Long running_number_;
+    // Items that left the list and that nobody else holds: a new item can be one of them again,
+    // which no caller can tell, and a refill then costs no allocations.
+    std::vector<TagItemRef> spare_;
 };
 
 using TagItemsRef = std::shared_ptr<clsKxLumoJPGTagsItemsA>;

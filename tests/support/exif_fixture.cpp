@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 #include "exif/catalogue.h"
@@ -65,26 +66,28 @@ std::string value_bytes(const Entry& entry, ByteOrder order)
 
 size_t directory_size(size_t entries) { return 2 + 12 * entries + 4; }
 
-std::vector<uint8_t> cached_image_body()
+const std::vector<uint8_t>& cached_image_body(int side)
 {
-    // An 8x8 grey ramp, encoded once; its start marker and JFIF segment are dropped.
-    static const std::vector<uint8_t> body = [] {
+    // A grey pattern, encoded once per size; its start marker and JFIF segment are dropped.
+    static std::map<int, std::vector<uint8_t>> bodies;
+    auto& body = bodies[side];
+    if (body.empty()) {
         std::vector<uint8_t> encoded;
-        uint8_t pixels[8 * 8];
-        for (int i = 0; i < 64; ++i)
-            pixels[i] = static_cast<uint8_t>(i * 4);
+        std::vector<uint8_t> pixels(static_cast<size_t>(side * side));
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<uint8_t>((i * 37 + i / static_cast<size_t>(side) * 11) & 0xFF);
         stbi_write_jpg_to_func(
             [](void* context, void* data, int size) {
                 auto* out = static_cast<std::vector<uint8_t>*>(context);
                 auto* bytes = static_cast<uint8_t*>(data);
                 out->insert(out->end(), bytes, bytes + size);
             },
-            &encoded, 8, 8, 1, pixels, 50);
+            &encoded, side, side, 1, pixels.data(), 50);
         size_t at = 2;
         if (encoded.size() > 6 && encoded[2] == 0xFF && encoded[3] == 0xE0)
             at = 4 + (size_t(encoded[4]) << 8 | encoded[5]);
-        return std::vector<uint8_t>(encoded.begin() + static_cast<ptrdiff_t>(at), encoded.end());
-    }();
+        body.assign(encoded.begin() + static_cast<ptrdiff_t>(at), encoded.end());
+    }
     return body;
 }
 
@@ -280,7 +283,7 @@ std::vector<uint8_t> jpeg(const Layout& layout)
     auto tiff = tiff_block(layout);
     app1.insert(app1.end(), tiff.begin(), tiff.end());
     put_segment(file, 0xE1, app1);
-    auto body = cached_image_body();
+    const auto& body = cached_image_body(layout.image_side);
     file.insert(file.end(), body.begin(), body.end());
     return file;
 }
@@ -288,7 +291,7 @@ std::vector<uint8_t> jpeg(const Layout& layout)
 std::vector<uint8_t> plain_jpeg()
 {
     std::vector<uint8_t> file { 0xFF, 0xD8 };
-    auto body = cached_image_body();
+    const auto& body = cached_image_body(8);
     file.insert(file.end(), body.begin(), body.end());
     return file;
 }

@@ -50,6 +50,7 @@ struct Layout {
     std::vector<Entry> exif;
     std::vector<Entry> ifd1;  // linked as IFD0's next directory (a thumbnail's)
     size_t padding = 0;       // bytes of comment segments before the EXIF block
+    int image_side = 8;       // the image after the block: a grey square of this many pixels
 };
 
 // A camera-like EXIF block: IFD0 with 10 entries (ExifOffset last) and an Exif directory with

@@ -1,0 +1,158 @@
+// Reading the EXIF block of one camera-like file, per file of a 2000-file corpus:
+//   Floor         open, read 4096 bytes, close: what any reader must pay
+//   Velmo         ImageFile put + ListInfo(True), called directly and late-bound by name,
+//                 without exif.ini and with a small one
+//   Libexif       exif_data_new_from_file with its default options, then every entry of every
+//                 directory formatted with exif_entry_get_value
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+#include "automation/late.h"
+#include "corpus.h"
+#include "exif/jpg_tags.h"
+#include "host/app.h"
+#include "support/exif_fixture.h"
+
+#if VELMO_BENCH_LIBEXIF
+#include <libexif/exif-data.h>
+#endif
+
+namespace {
+
+using namespace velmo;
+
+constexpr int corpus_size = 2000;
+
+struct Corpus {
+    exif::fixture::TempFolder folder;
+    std::vector<std::string> paths = exif::bench::write_corpus(folder / "corpus", corpus_size);
+};
+
+const Corpus& corpus()
+{
+    static Corpus instance;
+    return instance;
+}
+
+const std::string& next_path(size_t& i)
+{
+    const auto& paths = corpus().paths;
+    const std::string& path = paths[i];
+    i = i + 1 == paths.size() ? 0 : i + 1;
+    return path;
+}
+
+void Floor(benchmark::State& state)
+{
+    size_t i = 0;
+    char buffer[4096];
+    for (auto _ : state) {
+        int fd = ::open(next_path(i).c_str(), O_RDONLY | O_CLOEXEC);
+        benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
+        ::close(fd);
+    }
+}
+BENCHMARK(Floor);
+
+enum class Ini { None, Small };
+
+// A library folder of its own, with or without a small exif.ini. A profile changed within the last
+// two seconds is read again at every read, so the benchmark lets the new file settle first.
+void use_library_folder(Ini ini)
+{
+    static exif::fixture::TempFolder without_ini;
+    static exif::fixture::TempFolder with_ini;
+    static const bool written = [] {
+        std::string text = "[Orientation]\n1=Top-left\n3=Bottom-right\n6=Right-top\n8=Left-bottom\nFormat=@X\n"
+                           "[ResolutionUnit]\n2=inches\n3=cm\n[MeteringMode]\n5=Pattern\n[Flash]\n9=Fired\n16=Off\n"
+                           "[ExposureTime]\nFormat=1/@X s\n[FNumber]\nFormat=f/@X\n";
+        exif::fixture::write_file(with_ini / "exif.ini", { text.begin(), text.end() });
+        std::this_thread::sleep_for(std::chrono::milliseconds(3100));
+        return true;
+    }();
+    (void)written;
+    host::set_library_folder(ini == Ini::Small ? with_ini.path() : without_ini.path());
+}
+
+void Velmo(benchmark::State& state, Ini ini)
+{
+    use_library_folder(ini);
+    exif::clsKxLumoJPGTagsA reader;
+    Variant with_lines(True);
+    size_t i = 0;
+    for (auto _ : state) {
+        reader.LetImageFile(Variant(next_path(i)));
+        benchmark::DoNotOptimize(reader.ListInfo(ByRef<Boolean>(with_lines)));
+    }
+}
+BENCHMARK_CAPTURE(Velmo, no_ini, Ini::None);
+BENCHMARK_CAPTURE(Velmo, small_ini, Ini::Small);
+
+// The two halves of the above: reading a file, and listing what was read.
+void VelmoReadOnly(benchmark::State& state)
+{
+    use_library_folder(Ini::None);
+    exif::clsKxLumoJPGTagsA reader;
+    size_t i = 0;
+    for (auto _ : state)
+        reader.LetImageFile(Variant(next_path(i)));
+}
+BENCHMARK(VelmoReadOnly);
+
+void VelmoListInfoOnly(benchmark::State& state)
+{
+    use_library_folder(Ini::None);
+    exif::clsKxLumoJPGTagsA reader;
+    reader.LetImageFile(Variant(corpus().paths[1]));
+    Variant with_lines(True);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(reader.ListInfo(ByRef<Boolean>(with_lines)));
+}
+BENCHMARK(VelmoListInfoOnly);
+
+void VelmoLateBound(benchmark::State& state, Ini ini)
+{
+    use_library_folder(ini);
+    ObjectRef reader = std::make_shared<exif::clsKxLumoJPGTagsA>();
+    size_t i = 0;
+    for (auto _ : state) {
+        late::let(reader, "ImageFile", next_path(i));
+        benchmark::DoNotOptimize(late::call(reader, "ListInfo", True));
+    }
+}
+BENCHMARK_CAPTURE(VelmoLateBound, no_ini, Ini::None);
+BENCHMARK_CAPTURE(VelmoLateBound, small_ini, Ini::Small);
+
+#if VELMO_BENCH_LIBEXIF
+void Libexif(benchmark::State& state)
+{
+    size_t i = 0;
+    char value[1024];
+    for (auto _ : state) {
+        ExifData* data = exif_data_new_from_file(next_path(i).c_str());
+        if (!data) {
+            state.SkipWithError("libexif did not load a corpus file");
+            break;
+        }
+        exif_data_foreach_content(
+            data,
+            [](ExifContent* content, void* buffer) {
+                exif_content_foreach_entry(
+                    content, [](ExifEntry* entry, void* out) { benchmark::DoNotOptimize(exif_entry_get_value(entry, static_cast<char*>(out), 1024)); },
+                    buffer);
+            },
+            value);
+        exif_data_unref(data);
+    }
+}
+BENCHMARK(Libexif);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();
