@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "automation/late.h"
@@ -73,6 +74,33 @@ void select_label_font(cairo_t* cr)
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 }
 
+// A surface seen through a window in time: every member passes through to `inner`, but Line calls
+// after the first `lines` are dropped. The ...Build presets end as a black box; stopping them
+// part-way shows the coloured build-up their names refer to.
+class FirstLinesOnly : public Object {
+public:
+    FirstLinesOnly(ObjectRef inner, int lines)
+        : inner_(std::move(inner))
+        , lines_left_(lines)
+    {
+    }
+    const ClassInfo& class_info() const override { return inner_->class_info(); }
+    Variant invoke(std::string_view name, Invoke how, Args args) override
+    {
+        if (how == Invoke::Call && equals_ignoring_case(name, "Line") && lines_left_-- <= 0)
+            return {};
+        return inner_->invoke(name, how, args);
+    }
+
+private:
+    ObjectRef inner_;
+    int lines_left_;
+};
+
+constexpr int build_preview_steps = 96;
+
+bool is_build_preset(const Member& member) { return member.name.ends_with("Build"); }
+
 bool is_preset(const Member& member) { return member.params.size() == 1 && member.params[0].name == "Frm"; }
 
 }  // namespace
@@ -89,11 +117,14 @@ PixelSize parse_size(const std::string& text)
 }
 
 void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
-    const std::filesystem::path& png)
+    const std::filesystem::path& png, std::optional<int> first_lines)
 {
     ObjectRef painter = create_object("Velmo10.clsKxLumoGradientsA");
     auto surface = make_surface(kind, size);
-    args.insert(args.begin(), Variant(surface));
+    ObjectRef target = surface;
+    if (first_lines)
+        target = std::make_shared<FirstLinesOnly>(surface, *first_lines);
+    args.insert(args.begin(), Variant(target));
     std::vector<Variant*> refs;
     for (auto& arg : args)
         refs.push_back(&arg);
@@ -106,10 +137,10 @@ std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, Pixe
     std::filesystem::create_directories(dir);
     std::vector<GalleryPicture> written;
     auto attempt = [&](std::string_view member, const std::vector<Variant>& args, SurfaceKind kind, std::string label,
-                       std::string file_name) {
+                       std::string file_name, std::optional<int> first_lines = {}) {
         auto file = dir / file_name;
         try {
-            paint_member(member, args, kind, size, file);
+            paint_member(member, args, kind, size, file, first_lines);
             written.push_back({ std::move(label), file });
         } catch (const Error& error) {
             std::fprintf(stderr, "velmo gallery: %s: ", label.c_str());
@@ -121,6 +152,11 @@ std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, Pixe
         if (is_preset(member)) {
             attempt(member.name, {}, SurfaceKind::Form, name, name + ".png");
             attempt(member.name, {}, SurfaceKind::PictureBox, name + " (picture box)", name + "-picturebox.png");
+            if (is_build_preset(member)) {
+                std::string steps = std::to_string(build_preview_steps);
+                attempt(member.name, {}, SurfaceKind::Form, name + " (first " + steps + " steps)",
+                    name + "-first-" + steps + "-steps.png", build_preview_steps);
+            }
         } else {
             attempt(member.name, representative_arguments().at(member.name), SurfaceKind::Form, name, name + ".png");
         }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,17 +22,19 @@ struct PixelSize {
 PixelSize parse_size(const std::string& text);
 
 // Creates a surface of that client size, calls `member` of a new painter with the surface followed
-// by `args` (by reference), and writes the surface's image to `png`. Errors leave as velmo::Error;
-// nothing is written then.
+// by `args` (by reference), and writes the surface's image to `png`. With `first_lines`, the
+// surface ignores Line calls after that many (a picture of the member part-way). Errors leave as
+// velmo::Error; nothing is written then.
 void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
-    const std::filesystem::path& png);
+    const std::filesystem::path& png, std::optional<int> first_lines = {});
 
 struct GalleryPicture {
     std::string label;  // the member name, "(picture box)" added for a preset's second picture
     std::filesystem::path file;
 };
 
-// Paints every member into `dir` and writes `dir`/contact-sheet.png. Pictures that fail are
+// Paints every member into `dir` (each ...Build preset also stopped part-way, since its finished
+// picture is a black box) and writes `dir`/contact-sheet.png. Pictures that fail are
 // reported on standard error and left out; returns the pictures written.
 std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size);
 
