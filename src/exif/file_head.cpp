@@ -38,21 +38,18 @@ void read_file_head(const std::string& path, FileHead& head)
         return;
     }
 
-    size_t got = 0;
-    while (got < window_size) {
-        ssize_t n = ::read(fd.get(), head.buffer.data() + got, window_size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            fill_with_blanks(head);
-            return;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<size_t>(n);
+    // One read of a file: a regular file gives all it has up to the size asked for, so a short
+    // read is its end and a second call to see the end is spared.
+    ssize_t got = 0;
+    do {
+        got = ::read(fd.get(), head.buffer.data(), window_size);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        fill_with_blanks(head);
+        return;
     }
     // A file of 0 bytes is no file to read.
-    head.size = got;
+    head.size = static_cast<size_t>(got);
     head.status = got > 0 ? FileHead::Status::Read : FileHead::Status::NotFound;
 }
 

@@ -46,6 +46,20 @@ private:
     std::string_view view_;
 };
 
+constexpr size_t few_sections = 16;
+
+bool equals_ascii_ignoring_case(std::string_view lower_text, std::string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+        if (c != lower_text[i])
+            return false;
+    }
+    return true;
+}
+
 // Cuts after max characters, counting a UTF-8 sequence as one character.
 std::string_view cut_to_chars(std::string_view text, size_t max)
 {
@@ -97,11 +111,22 @@ Profile Profile::parse(std::string_view text)
         // An empty value is kept, so that it still hides a later line with the same key.
         current->try_emplace(lower(key), value);
     }
+    if (profile.sections_.size() <= few_sections) {
+        for (const auto& [name, keys] : profile.sections_)
+            profile.few_sections_.emplace_back(name, &keys);
+    }
     return profile;
 }
 
 const Profile::Keys* Profile::section(std::string_view name) const
 {
+    if (sections_.size() <= few_sections) {
+        for (const auto& [lower_name, keys] : few_sections_) {
+            if (lower_name.size() == name.size() && equals_ascii_ignoring_case(lower_name, name))
+                return keys;
+        }
+        return nullptr;
+    }
     auto it = sections_.find(LowerName(name).view());
     return it == sections_.end() ? nullptr : &it->second;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace velmo::exif {
 
@@ -30,6 +31,13 @@ public:
 
     static Profile parse(std::string_view text);
 
+    Profile() = default;
+    // Moving keeps the map's nodes, which the short list points into; copying would not.
+    Profile(Profile&&) = default;
+    Profile& operator=(Profile&&) = default;
+    Profile(const Profile&) = delete;
+    Profile& operator=(const Profile&) = delete;
+
     bool empty() const { return sections_.empty(); }
 
     // The keys of a section, or nullptr when the file has no such section.
@@ -40,6 +48,9 @@ public:
 
 private:
     std::unordered_map<std::string, Keys, detail::TextHash, std::equal_to<>> sections_;  // lower-case section name -> keys
+    // The same sections in a list, searched instead of the map while there are few of them: the
+    // reader asks for a section for every tag, and most tags have none.
+    std::vector<std::pair<std::string_view, const Keys*>> few_sections_;
 };
 
 }  // namespace velmo::exif

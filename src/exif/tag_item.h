@@ -48,19 +48,6 @@ public:
     }
     void assign_data_text(std::string_view text) { data_.assign(text); }
 
-    // Back to the state of a new item.
-    void reset()
-    {
-        key_.clear();
-        index_ = 0;
-        name_.clear();
-        string_data_.clear();
-        data_.clear();
-        length_ = 0;
-        format_ = 0;
-        id_ = 0;
-    }
-
     // Read access for the library's own code, without copies.
     const std::string& key() const { return key_; }
     const std::string& name() const { return name_; }

@@ -193,17 +193,15 @@ TagItemRef clsKxLumoJPGTagsItemsA::make_item(const NewTag& tag)
     if (!spare_.empty() && spare_.back().use_count() == 1) {
         item = std::move(spare_.back());
         spare_.pop_back();
-        item->reset();
     } else {
         item = std::make_shared<clsKxLumoJPGTagsItemA>();
     }
     running_number_ += 1;
     item->assign(tag.key, running_number_.value(), tag.id, tag.name, tag.format, tag.length, tag.string_data);
     // A Data without a text form leaves the item's Data at "", and the item is still added.
+    item->assign_data_text(tag.data_text);
     if (tag.data)
         skip([&] { item->LetData(*tag.data); });
-    else
-        item->assign_data_text(tag.data_text);
     return item;
 }
 

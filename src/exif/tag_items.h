@@ -43,8 +43,8 @@ public:
         std::string_view name;
         int32_t format = 0;
         int32_t length = 0;
-        const Variant* data = nullptr;  // Data's value; when null, data_text is its text form
-        std::string_view data_text;
+        const Variant* data = nullptr;  // Data's value, if given as a value
+        std::string_view data_text;     // otherwise its text form
         std::string_view string_data;
     };
     // Add with its duplicate check and message box; nullptr for a duplicate.

@@ -60,6 +60,21 @@ TEST(ExifProfile, LooksUpValuesUnderTheContract)
     EXPECT_TRUE(Profile::parse("key=value\n; only comments\n").empty());
 }
 
+TEST(ExifProfile, ManySectionsAnswerTheSame)
+{
+    // Few sections are searched in a list, many in a map: both ignore case.
+    for (int sections : { 3, 40 }) {
+        std::string text;
+        for (int i = 0; i < sections; ++i)
+            text += "[Section" + std::to_string(i) + "]\nKey=" + std::to_string(i) + "\n";
+        Profile profile = Profile::parse(text);
+        for (int i = 0; i < sections; ++i)
+            EXPECT_EQ(profile.value("SECTION" + std::to_string(i), "key"), std::to_string(i)) << sections;
+        EXPECT_EQ(profile.section("Section" + std::to_string(sections)), nullptr);
+        EXPECT_EQ(profile.section("Sectio"), nullptr);
+    }
+}
+
 TEST(ExifProfile, CutsLongValuesAtWholeCharacters)
 {
     // 1022 ASCII letters then a two-byte character: the 1023rd character is kept whole.
