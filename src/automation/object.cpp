@@ -18,6 +18,14 @@ bool equals_ignoring_case(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string to_lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 Variant Param::omitted_value() const
 {
     if (has_default)

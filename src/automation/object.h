@@ -131,6 +131,8 @@ protected:
 };
 
 bool equals_ignoring_case(std::string_view a, std::string_view b);
+// ASCII lower case, the form names are compared and keyed in.
+std::string to_lower(std::string_view text);
 
 // ---- Member-table construction: thunks generated from the C++ signature --------------------------
 

@@ -23,21 +23,13 @@ Registry& registry()
     return instance;
 }
 
-std::string lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 }  // namespace
 
 void register_class(const ClassInfo& info, Factory factory)
 {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    r.by_progid[lower(info.progid())] = Entry { &info, std::move(factory) };
+    r.by_progid[to_lower(info.progid())] = Entry { &info, std::move(factory) };
 }
 
 void unregister_library(std::string_view library)
@@ -51,7 +43,7 @@ bool is_registered(std::string_view progid)
 {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    return r.by_progid.contains(lower(progid));
+    return r.by_progid.contains(to_lower(progid));
 }
 
 ObjectRef create_object(std::string_view progid)
@@ -60,7 +52,7 @@ ObjectRef create_object(std::string_view progid)
     {
         auto& r = registry();
         std::lock_guard lock(r.mutex);
-        auto it = r.by_progid.find(lower(progid));
+        auto it = r.by_progid.find(to_lower(progid));
         if (it == r.by_progid.end())
             throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: no class is registered as '" + std::string(progid) + "'");
         if (it->second.info->creatable == Creatable::No)

@@ -14,14 +14,6 @@ std::string SurfaceOp::text() const
     return out;
 }
 
-std::string RecordingSurface::lower(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 RecordingSurface::RecordingSurface(Kind kind, int pixel_width, int pixel_height)
     : kind_(kind)
     , pixel_width_(pixel_width)
@@ -52,7 +44,7 @@ RecordingSurface::RecordingSurface(Kind kind, int pixel_width, int pixel_height)
 
 Variant RecordingSurface::property(std::string_view name) const
 {
-    auto it = properties_.find(lower(name));
+    auto it = properties_.find(to_lower(name));
     return it == properties_.end() ? Variant() : it->second;
 }
 
@@ -60,7 +52,7 @@ std::vector<SurfaceOp> RecordingSurface::calls(std::string_view member) const
 {
     std::vector<SurfaceOp> out;
     for (const auto& op : ops_) {
-        if (op.how == Invoke::Call && lower(op.member) == lower(member))
+        if (op.how == Invoke::Call && to_lower(op.member) == to_lower(member))
             out.push_back(op);
     }
     return out;
@@ -70,7 +62,7 @@ std::vector<SurfaceOp> RecordingSurface::puts(std::string_view member) const
 {
     std::vector<SurfaceOp> out;
     for (const auto& op : ops_) {
-        if (op.how != Invoke::Call && lower(op.member) == lower(member))
+        if (op.how != Invoke::Call && to_lower(op.member) == to_lower(member))
             out.push_back(op);
     }
     return out;
@@ -78,7 +70,7 @@ std::vector<SurfaceOp> RecordingSurface::puts(std::string_view member) const
 
 Variant RecordingSurface::invoke(std::string_view name, Invoke how, Args args)
 {
-    std::string key = lower(name);
+    std::string key = to_lower(name);
     if (missing_.contains(key) || (key == "windowstate" && kind_ != Kind::Form))
         throw Error(err::MemberNotSupported, std::string(info_.name));
 

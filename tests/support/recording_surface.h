@@ -31,8 +31,8 @@ public:
     Variant invoke(std::string_view name, Invoke how, Args args) override;
 
     // Makes the surface answer 438 for a member, as an object that lacks it.
-    void remove_member(std::string_view name) { missing_.insert(lower(name)); }
-    void set_property(std::string_view name, Variant value) { properties_[lower(name)] = std::move(value); }
+    void remove_member(std::string_view name) { missing_.insert(to_lower(name)); }
+    void set_property(std::string_view name, Variant value) { properties_[to_lower(name)] = std::move(value); }
     Variant property(std::string_view name) const;
 
     const std::vector<SurfaceOp>& ops() const { return ops_; }
@@ -41,8 +41,6 @@ public:
     void clear_ops() { ops_.clear(); }
 
 private:
-    static std::string lower(std::string_view text);
-
     ClassInfo info_;
     Kind kind_;
     int pixel_width_;
