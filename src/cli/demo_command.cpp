@@ -6,6 +6,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/error_output.h"
+#include "cli/paint_commands.h"
 #include "velmo10/velmo10.h"
 
 namespace velmo::cli {
@@ -30,6 +31,8 @@ void demo_frame()
     } catch (const Error& error) {
         std::cout << "GetProResStrings(101): error " << error.number() << ": " << error.description() << "\n";
     }
+    // The About box goes to standard error; keep the two streams in order on a terminal.
+    std::cout << std::flush;
     std::cout << "About returns " << late::call(main, "About").to_string() << "\n";
 }
 
@@ -44,6 +47,11 @@ void add_demo_command(CLI::App& app)
         try {
             std::filesystem::create_directories(*output);
             demo_frame();
+            std::cout << "\nGradients: band samples and the gallery of all 46 painter members\n" << std::flush;
+            if (int failed = write_gradient_demo(*output); failed > 0) {
+                std::cerr << "velmo: " << failed << " gradient pictures could not be written\n";
+                throw CLI::RuntimeError(1);
+            }
             std::cout << "Demo files are in " << std::filesystem::absolute(*output).string() << "\n";
         } catch (const Error& error) {
             print_error(error);

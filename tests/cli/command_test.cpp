@@ -1,0 +1,159 @@
+// Runs the velmo executable and checks what a user sees: output, exit codes and written pictures.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+namespace {
+
+struct Outcome {
+    int exit_code = -1;
+    std::string out;  // standard output and standard error together
+};
+
+Outcome velmo(const std::string& arguments)
+{
+    std::string command = std::string(VELMO_EXE) + " " + arguments + " 2>&1";
+    Outcome run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
+    int status = pclose(pipe);
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+struct Png {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels { nullptr, stbi_image_free };
+
+    std::array<int, 3> rgb(int x, int y) const
+    {
+        const stbi_uc* p = pixels.get() + (static_cast<size_t>(y) * width + x) * 3;
+        return { p[0], p[1], p[2] };
+    }
+};
+
+Png load_png(const std::filesystem::path& path)
+{
+    Png png;
+    int channels = 0;
+    png.pixels.reset(stbi_load(path.c_str(), &png.width, &png.height, &channels, 3));
+    return png;
+}
+
+class Command : public ::testing::Test {
+protected:
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("velmo-cli-" + std::to_string(::getpid()));
+    void SetUp() override { std::filesystem::create_directories(dir); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+};
+
+TEST_F(Command, HelpNamesEveryCommand)
+{
+    Outcome run = velmo("--help");
+    EXPECT_EQ(run.exit_code, 0);
+    for (const char* command : { "demo", "typelib", "call", "paint", "gallery", "tags", "tag", "rename" })
+        EXPECT_NE(run.out.find(std::string("  ") + command + " "), std::string::npos) << command << "\n" << run.out;
+    EXPECT_NE(velmo("--version").out.find("1.0"), std::string::npos);
+    EXPECT_NE(velmo("").exit_code, 0) << "a subcommand is required";
+}
+
+TEST_F(Command, TypelibListsClassesMembersAndEnumerations)
+{
+    Outcome run = velmo("typelib");
+    ASSERT_EQ(run.exit_code, 0);
+    for (const char* text : { "library Velmo10 // version 1.0", "// ProgID Velmo10.clsKxVelmo10A, creatable",
+             "// ProgID Velmo10.clsKxLumoJPGTagsItemA, not creatable", "interface _clsKxLumoGradientsA : IDispatch",
+             "[id(0x60030005), propputref]", "void GrafittiZigZag(", "enum GradientWhatColorLumoConstants", "RedGreenBlue = 6" })
+        EXPECT_NE(run.out.find(text), std::string::npos) << text;
+    // Function-table order: the last family lists purple before cyan.
+    EXPECT_LT(run.out.find("PurpleBlackDown("), run.out.find("CyanBlackDown("));
+}
+
+TEST_F(Command, CallPrintsResultsWriteBacksAndErrors)
+{
+    struct Case {
+        const char* arguments;
+        int exit_code;
+        const char* output;
+    };
+    const Case cases[] = {
+        { "call Velmo10.clsKxVelmo10A About", 0, "0\n" },
+        { "call Velmo10.clsKxVelmo10A GetProResPicture 1 32768", 1, "velmo: error 6 (Velmo10): Overflow" },
+        { "call Velmo10.clsKxVelmo10A GetProResStrings 7", 1, "velmo: error 326 (Velmo10): Resource with identifier '7' not found" },
+        { "call Velmo10.clsKxLumoGeneralA About", 1, "velmo: error 438 (Velmo10)" },
+        { "call Velmo10.clsKxLumoJPGTagsItemsA Count", 1, "velmo: error 429" },
+        { "call Nope.clsNothing X", 1, "velmo: error 429 (Nope.clsNothing): Can't create object" },
+    };
+    for (const auto& c : cases) {
+        Outcome run = velmo(c.arguments);
+        EXPECT_EQ(run.exit_code, c.exit_code) << c.arguments << "\n" << run.out;
+        EXPECT_NE(run.out.find(c.output), std::string::npos) << c.arguments << "\n" << run.out;
+    }
+}
+
+TEST_F(Command, PaintGradient01GivesGreenBandsRisingThenFalling)
+{
+    auto file = dir / "g.png";
+    Outcome run = velmo("paint Gradient01 1 1 --on picturebox --size 510x300 -o " + file.string());
+    ASSERT_EQ(run.exit_code, 0) << run.out;
+    Png png = load_png(file);
+    ASSERT_EQ(png.width, 510);
+    ASSERT_EQ(png.height, 300);
+    // 255 bands two pixels wide: band i has level i up to 127, then falls back to 0.
+    for (int x = 0; x < 510; ++x) {
+        int band = x / 2;
+        int level = band <= 127 ? band : 254 - band;
+        for (int y : { 0, 150, 299 })
+            ASSERT_EQ(png.rgb(x, y), (std::array<int, 3> { 0, level, 0 })) << "x " << x << " y " << y;
+    }
+}
+
+TEST_F(Command, PaintGradientFromWhiteDownInSixtyThreeBands)
+{
+    auto file = dir / "w.png";
+    Outcome run = velmo("paint Gradient 255 255 255 True -o " + file.string());
+    ASSERT_EQ(run.exit_code, 0) << run.out;
+    Png png = load_png(file);
+    ASSERT_GT(png.height, 0);
+    EXPECT_EQ(png.rgb(10, 0), (std::array<int, 3> { 255, 255, 255 }));
+    // Grey bands down the left column, each 4 darker than the one above. The member spaces its 63
+    // bands over the form's outer height, so the last few fall below the client area.
+    std::vector<int> levels;
+    for (int y = 0; y < png.height; ++y) {
+        auto [r, g, b] = png.rgb(10, y);
+        EXPECT_TRUE(r == g && g == b) << "y " << y;
+        if (levels.empty() || levels.back() != r)
+            levels.push_back(r);
+    }
+    for (size_t k = 0; k < levels.size(); ++k)
+        EXPECT_EQ(levels[k], 255 - 4 * static_cast<int>(k)) << "band " << k;
+    EXPECT_GE(levels.size(), 58u);
+    EXPECT_LE(levels.size(), 63u);
+}
+
+TEST_F(Command, PaintRefusesUnknownMembersAndBadSizes)
+{
+    Outcome unknown = velmo("paint NoSuchGradient -o " + (dir / "x.png").string());
+    EXPECT_NE(unknown.exit_code, 0);
+    EXPECT_NE(unknown.out.find("velmo typelib"), std::string::npos) << unknown.out;
+    Outcome bad_size = velmo("paint Gradient02 2 --size 0x10 -o " + (dir / "x.png").string());
+    EXPECT_NE(bad_size.exit_code, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+}  // namespace
