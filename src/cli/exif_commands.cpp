@@ -42,20 +42,21 @@ bool is_jpeg_name(const std::filesystem::path& path)
     return extension == ".jpg" || extension == ".jpeg";
 }
 
+bool is_folder(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
+
 // The files to read: the paths as given, and with recursive the JPEG files under each folder,
-// in name order. A folder without recursive is reported and counts as a failure.
-std::vector<std::string> files_to_read(const std::vector<std::string>& paths, bool recursive, Console& console, bool& failed)
+// in name order. (Without recursive a folder stays in the list, and reads as no EXIF file.)
+std::vector<std::string> files_to_read(const std::vector<std::string>& paths, bool recursive)
 {
     std::vector<std::string> files;
     for (const auto& path : paths) {
         std::error_code ec;
-        if (!std::filesystem::is_directory(path, ec)) {
+        if (!recursive || !std::filesystem::is_directory(path, ec)) {
             files.push_back(path);
-            continue;
-        }
-        if (!recursive) {
-            console.err << "velmo: " << path << ": is a folder (use -r to read the JPEG files in it)\n";
-            failed = true;
             continue;
         }
         std::vector<std::string> found;
@@ -187,7 +188,7 @@ Console standard_console()
 int run_tags(const TagsOptions& options, Console& console)
 {
     bool failed = false;
-    auto files = files_to_read(options.paths, options.recursive, console, failed);
+    auto files = files_to_read(options.paths, options.recursive);
     auto reader = make_reader(options.ini);
     const bool headers = files.size() > 1 && !options.json;
     Progress progress(console, files.size());
@@ -199,6 +200,12 @@ int run_tags(const TagsOptions& options, Console& console)
             progress.clear();
             report(console, files[i], *error);
             failed = true;
+        } else if (reader->reader().result() == exif::ReadResult::NotExif && is_folder(files[i])) {
+            // Known only now, so that a file list costs no look at each path beforehand.
+            progress.clear();
+            console.err << "velmo: " << files[i] << ": is a folder (use -r to read the JPEG files in it)\n";
+            failed = true;
+            continue;
         }
         if (headers && !error)
             console.out << (i ? "\n" : "") << "==> " << files[i] << " <==\n";

@@ -139,11 +139,12 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
     for (int i = 0; i < last.value(); ++i) {
         const TagRecord& record = (*records)[static_cast<size_t>(i)];
         // The item keeps the text form of the number.
-        std::string data = record.data ? decimal_text(*record.data) : std::string();
+        char data[32];
+        size_t data_length = record.data ? write_decimal_text(*record.data, data) : 0;
         // Keys KEY1, KEY2, ... differ from each other, and the collection was just cleared.
         auto key_end = std::to_chars(key + 3, key + sizeof key, i + 1).ptr;
         collection->add_distinct({ std::string_view(key, static_cast<size_t>(key_end - key)), record.id, record.name, record.format, record.length,
-            nullptr, data, record.string_data });
+            nullptr, std::string_view(data, data_length), record.string_data });
         if (with_lines) {
             lines += record.name;
             lines += ": ";

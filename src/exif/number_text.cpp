@@ -49,22 +49,31 @@ std::string fixed_text(double value, int decimals)
     return text;
 }
 
-std::string decimal_text(double value)
+size_t write_decimal_text(double value, char* buffer)
 {
     // The same text as the automation layer's conversion, but independent of the C locale.
-    if (value == 0)
-        return "0";
-    char buffer[40];
+    constexpr size_t size = 32;
+    if (value == 0) {
+        buffer[0] = '0';
+        return 1;
+    }
+    char* end = nullptr;
     if (value == std::trunc(value) && std::fabs(value) < 1e15) {
-        auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<int64_t>(value)).ptr;
-        return std::string(buffer, end);
+        end = std::to_chars(buffer, buffer + size, static_cast<int64_t>(value)).ptr;
+    } else {
+        end = std::to_chars(buffer, buffer + size, value, std::chars_format::general, 15).ptr;
+        for (char* c = buffer; c != end; ++c) {
+            if (*c == 'e')
+                *c = 'E';
+        }
     }
-    auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
-    for (char* c = buffer; c != end; ++c) {
-        if (*c == 'e')
-            *c = 'E';
-    }
-    return std::string(buffer, end);
+    return static_cast<size_t>(end - buffer);
+}
+
+std::string decimal_text(double value)
+{
+    char buffer[32];
+    return std::string(buffer, write_decimal_text(value, buffer));
 }
 
 double leading_number(std::string_view text)

@@ -15,6 +15,8 @@ std::string fixed_text(double value, int decimals);
 
 // A whole number without decimal part; any other number with up to 15 significant digits.
 std::string decimal_text(double value);
+// The same into a buffer of at least 32 characters; returns the length.
+size_t write_decimal_text(double value, char* buffer);
 
 // The number a text starts with: blanks anywhere in it are skipped, then an optional sign, digits
 // with an optional decimal point and exponent, or a hexadecimal (&H) or octal (&O) literal.

@@ -57,10 +57,12 @@ ReadResult ExifReader::read_window(ByteView window)
     const Long ifd0 = Long(int64_t(window.read_unsigned(tiff + 4, 4, order)));
 
     profile_.refresh();
-    if (records_)
+    if (records_) {
+        spare_records_.swap(*records_);
         records_->clear();
-    else
+    } else {
         records_.emplace().reserve(48);
+    }
     auto exif_offset = read_directory(window, tiff, ifd0.value(), tag::ExifOffset);
     if (exif_offset)
         read_directory(window, tiff, *exif_offset, tag::ExifInteroperabilityOffset);
@@ -79,7 +81,19 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
 
     auto& records = *records_;
     const size_t first = records.size();
-    records.resize(first + static_cast<size_t>(count));
+    // New records are blank, but may reuse the storage of the spare ones.
+    records.reserve(first + static_cast<size_t>(count));
+    for (size_t i = first; i < first + static_cast<size_t>(count); ++i) {
+        if (i < spare_records_.size()) {
+            TagRecord& blank = records.emplace_back(std::move(spare_records_[i]));
+            blank.id = blank.format = blank.length = 0;
+            blank.name.clear();
+            blank.data.reset();
+            blank.string_data.clear();
+        } else {
+            records.emplace_back();
+        }
+    }
     if (static_cast<int64_t>(records.size()) > max_records)
         raise(err::Overflow);
     pos += 2;

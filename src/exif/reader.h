@@ -52,6 +52,9 @@ private:
     ReadResult result_ = ReadResult::Read;
     bool little_endian_ = false;
     std::optional<std::vector<TagRecord>> records_;
+    // The records of the read before, kept for their texts' storage, which the next read's
+    // records take over instead of allocating their own.
+    std::vector<TagRecord> spare_records_;
 };
 
 }  // namespace velmo::exif

@@ -162,15 +162,22 @@ RenameOutcome rename_to_stem(const std::string& image_path, std::string_view ste
     if (!is_real_moment(stem))
         return RenameOutcome::NoStamp;
     std::string target = stamp_target(image_path, stem);
-    if (target == image_path || same_file(image_path, target))
+    if (target == image_path)
         return RenameOutcome::AlreadyNamed;
+    RenameOutcome outcome = RenameOutcome::Failed;
     if (mode == RenameMode::DryRun) {
         struct stat info {};
         if (::lstat(target.c_str(), &info) == 0)
-            return RenameOutcome::TargetExists;
-        return ::lstat(image_path.c_str(), &info) == 0 ? RenameOutcome::WouldRename : RenameOutcome::Failed;
+            outcome = RenameOutcome::TargetExists;
+        else if (::lstat(image_path.c_str(), &info) == 0)
+            outcome = RenameOutcome::WouldRename;
+    } else {
+        outcome = rename_without_replacing(image_path, target);
     }
-    return rename_without_replacing(image_path, target);
+    // The name in the way may be the image's own, written another way ("./a.jpg" for "a.jpg").
+    if (outcome == RenameOutcome::TargetExists && same_file(image_path, target))
+        return RenameOutcome::AlreadyNamed;
+    return outcome;
 }
 
 }  // namespace velmo::exif
