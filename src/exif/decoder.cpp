@@ -185,11 +185,11 @@ std::string display_text(TagRecord& record, ByteView raw, ByteOrder order)
 // The exif.ini step: a key equal to the text maps it to another; "Format" wraps it ("@X").
 void apply_profile(TagRecord& record, const Profile& profile)
 {
-    const Profile::Keys* section = profile.section(record.name);
+    const Profile::Section* section = profile.section(record.name);
     if (!section)
         return;
     std::string_view mapped = Profile::value(*section, record.string_data);
-    std::string_view layout = Profile::value(*section, "Format");
+    std::string_view layout = section->format;
     if (!mapped.empty())
         record.string_data = std::string(mapped);
     if (layout.empty())
@@ -228,11 +228,10 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
 
     std::string text = display_text(record, raw, place.order);
     // NULs go; the other bytes are Latin-1 characters, written as UTF-8.
-    bool plain = std::all_of(text.begin(), text.end(), [](char c) { return c != '\0' && static_cast<unsigned char>(c) < 0x80; });
-    if (plain) {
+    std::erase(text, '\0');
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         record.string_data.swap(text);
     } else {
-        std::erase(text, '\0');
         record.string_data.clear();
         append_latin1_as_utf8(record.string_data, text);
     }

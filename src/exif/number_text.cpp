@@ -145,6 +145,7 @@ double leading_number(std::string_view text)
 
 void append_latin1_as_utf8(std::string& out, std::string_view bytes)
 {
+    out.reserve(out.size() + bytes.size() * 2);
     for (char c : bytes) {
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80) {

@@ -98,7 +98,7 @@ Profile Profile::parse(std::string_view text)
         if (line.front() == '[') {
             size_t close = line.find(']');
             std::string_view name = trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
-            current = &profile.sections_[lower(name)];
+            current = &profile.sections_[lower(name)].keys;
             continue;
         }
         size_t equals = line.find('=');
@@ -111,19 +111,22 @@ Profile Profile::parse(std::string_view text)
         // An empty value is kept, so that it still hides a later line with the same key.
         current->try_emplace(lower(key), value);
     }
-    if (profile.sections_.size() <= few_sections) {
-        for (const auto& [name, keys] : profile.sections_)
-            profile.few_sections_.emplace_back(name, &keys);
+    for (auto& [name, section] : profile.sections_) {
+        section.maps_values = true;
+        section.format = value(section, "Format");
+        section.maps_values = section.keys.size() > (section.keys.contains("format") ? 1u : 0u);
+        if (profile.sections_.size() <= few_sections)
+            profile.few_sections_.emplace_back(name, &section);
     }
     return profile;
 }
 
-const Profile::Keys* Profile::section(std::string_view name) const
+const Profile::Section* Profile::section(std::string_view name) const
 {
     if (sections_.size() <= few_sections) {
-        for (const auto& [lower_name, keys] : few_sections_) {
+        for (const auto& [lower_name, found] : few_sections_) {
             if (lower_name.size() == name.size() && equals_ascii_ignoring_case(lower_name, name))
-                return keys;
+                return found;
         }
         return nullptr;
     }
@@ -131,19 +134,22 @@ const Profile::Keys* Profile::section(std::string_view name) const
     return it == sections_.end() ? nullptr : &it->second;
 }
 
-std::string_view Profile::value(const Keys& section, std::string_view key)
+std::string_view Profile::value(const Section& section, std::string_view key)
 {
     key = trim(key);
     if (key.empty())
         return {};
-    auto it = section.find(LowerName(key).view());
-    return it == section.end() ? std::string_view() : std::string_view(it->second);
+    // A section that holds no key but "Format" answers without a search.
+    if (!section.maps_values)
+        return key.size() == 6 && equals_ascii_ignoring_case("format", key) ? section.format : std::string_view();
+    auto it = section.keys.find(LowerName(key).view());
+    return it == section.keys.end() ? std::string_view() : std::string_view(it->second);
 }
 
 std::string_view Profile::value(std::string_view section_name, std::string_view key) const
 {
-    const Keys* keys = section(section_name);
-    return keys ? value(*keys, key) : std::string_view();
+    const Section* found = section(section_name);
+    return found ? value(*found, key) : std::string_view();
 }
 
 }  // namespace velmo::exif

@@ -27,6 +27,13 @@ public:
     // lower-case key -> value
     using Keys = std::unordered_map<std::string, std::string, detail::TextHash, std::equal_to<>>;
 
+    struct Section {
+        Keys keys;
+        // Looked up once, for the reader, which asks for them with every tag of the section:
+        std::string_view format;    // the value of the key "Format"
+        bool maps_values = false;   // whether the section has keys other than "Format"
+    };
+
     static constexpr size_t max_value_chars = 1023;
 
     static Profile parse(std::string_view text);
@@ -40,17 +47,17 @@ public:
 
     bool empty() const { return sections_.empty(); }
 
-    // The keys of a section, or nullptr when the file has no such section.
-    const Keys* section(std::string_view name) const;
+    // A section, or nullptr when the file has no such section.
+    const Section* section(std::string_view name) const;
     // The value of key in a section, or "" when absent or empty.
-    static std::string_view value(const Keys& section, std::string_view key);
+    static std::string_view value(const Section& section, std::string_view key);
     std::string_view value(std::string_view section, std::string_view key) const;
 
 private:
-    std::unordered_map<std::string, Keys, detail::TextHash, std::equal_to<>> sections_;  // lower-case section name -> keys
+    std::unordered_map<std::string, Section, detail::TextHash, std::equal_to<>> sections_;  // by lower-case name
     // The same sections in a list, searched instead of the map while there are few of them: the
     // reader asks for a section for every tag, and most tags have none.
-    std::vector<std::pair<std::string_view, const Keys*>> few_sections_;
+    std::vector<std::pair<std::string_view, const Section*>> few_sections_;
 };
 
 }  // namespace velmo::exif

@@ -51,6 +51,8 @@ TEST(ExifProfile, LooksUpValuesUnderTheContract)
         { "Make", "canon", "Camera" },
         { "Make", "long", std::string(Profile::max_value_chars, 'v') },
         { "Tag #258", "8", "Eight" },
+        { "OnlyFormat", " FORMAT ", "<@X>" },
+        { "OnlyFormat", "1", "" },
         { "Model", "1", "" },
     };
     for (const auto& c : cases)
