@@ -29,7 +29,7 @@ TEST(ExifProfile, LooksUpValuesUnderTheContract)
                              "[ Make ]\n"
                              "Canon=Camera\n"
                              "long="
-        + long_value + "\n[Orientation]\nextra=merged\n1=not the first\n[Tag #258]\n8=Eight";
+        + long_value + "\n[Orientation]\nextra=merged\n1=not the first\n[Tag #258]\n8=Eight\n[OnlyFormat]\nFormat=<@X>";
     const Profile profile = Profile::parse(text);
 
     struct Case {
