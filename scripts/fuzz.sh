@@ -14,9 +14,18 @@ seconds="${FUZZ_SECONDS:-60}"
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMO_FUZZ=ON -DVELMO_TESTS=OFF >/dev/null
 
-mapfile -t targets < <(grep -ho 'add_executable(fuzz_[A-Za-z0-9_]*' fuzz/*/CMakeLists.txt | sed 's/add_executable(//' | grep -v '_seeds$' | sort)
-mapfile -t seeders < <(grep -ho 'add_executable(fuzz_[A-Za-z0-9_]*_seeds' fuzz/*/CMakeLists.txt | sed 's/add_executable(//' | sort)
-cmake --build "$build" --target "${targets[@]}" "${seeders[@]}" >/dev/null
+# Every executable target named fuzz_*, as the build knows them.
+mapfile -t all < <(ninja -C "$build" -t targets all | grep -oE '^fuzz_[A-Za-z0-9_]+: phony' | sed 's/: phony//' | sort -u)
+targets=()
+seeders=()
+for name in "${all[@]}"; do
+  if [[ "$name" == *_seeds ]]; then seeders+=("$name"); else targets+=("$name"); fi
+done
+if ((${#targets[@]} == 0)); then
+  echo "fuzz: no fuzz targets found" >&2
+  exit 0
+fi
+cmake --build "$build" --target "${targets[@]}" ${seeders[@]+"${seeders[@]}"} >/dev/null
 
 failed=0
 for target in "${targets[@]}"; do
