@@ -6,6 +6,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/error_output.h"
+#include "cli/gallery.h"
 #include "cli/paint_commands.h"
 #include "velmo10/velmo10.h"
 
@@ -45,7 +46,7 @@ void add_demo_command(CLI::App& app)
     command->add_option("-o,--output", *output, "folder for the demo's files")->capture_default_str();
     command->callback([output] {
         try {
-            std::filesystem::create_directories(*output);
+            create_folder(*output);
             demo_frame();
             std::cout << "\nGradients: band samples and the gallery of all 46 painter members\n" << std::flush;
             if (int failed = write_gradient_demo(*output); failed > 0) {

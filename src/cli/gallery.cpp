@@ -105,6 +105,14 @@ bool is_preset(const Member& member) { return member.params.size() == 1 && membe
 
 }  // namespace
 
+void create_folder(const std::filesystem::path& dir)
+{
+    std::error_code failure;
+    std::filesystem::create_directories(dir, failure);
+    if (failure)
+        throw Error(err::PathFileAccess, "velmo", "cannot create the folder " + dir.string() + ": " + failure.message());
+}
+
 PixelSize parse_size(const std::string& text)
 {
     int width = 0;
@@ -134,7 +142,7 @@ void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKin
 
 std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size)
 {
-    std::filesystem::create_directories(dir);
+    create_folder(dir);
     std::vector<GalleryPicture> written;
     auto attempt = [&](std::string_view member, const std::vector<Variant>& args, SurfaceKind kind, std::string label,
                        std::string file_name, std::optional<int> first_lines = {}) {

@@ -18,6 +18,10 @@ struct PixelSize {
     int height = 0;
 };
 
+// Creates a folder for output and the folders above it; raises 75 (velmo) naming the folder and
+// the reason when that cannot be done (a regular file in the way, no permission).
+void create_folder(const std::filesystem::path& dir);
+
 // "640x480" -> {640, 480}; throws CLI-friendly std::invalid_argument on anything else.
 PixelSize parse_size(const std::string& text);
 

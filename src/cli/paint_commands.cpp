@@ -120,7 +120,7 @@ int write_gradient_demo(const std::filesystem::path& dir)
 {
     int failures = 0;
     auto bands = dir / "bands";
-    std::filesystem::create_directories(bands);
+    create_folder(bands);
     for (const auto& sample : band_samples()) {
         try {
             paint_member(sample.member, sample.args, sample.kind, sample.size, bands / sample.file);

@@ -3,9 +3,11 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -154,6 +156,48 @@ TEST_F(Command, PaintRefusesUnknownMembersAndBadSizes)
     Outcome bad_size = velmo("paint Gradient02 2 --size 0x10 -o " + (dir / "x.png").string());
     EXPECT_NE(bad_size.exit_code, 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
+
+// Every failure, whatever its cause, is one line "velmo: ..." and exit code 1; nothing escapes.
+TEST_F(Command, EveryFailureIsOneVelmoLineAndExitCode1)
+{
+    const auto file = dir / "plain-file";
+    std::ofstream(file) << "not a folder";
+    const std::string below_file = (file / "sub").string();
+    const std::string cases[] = {
+        "demo -o " + below_file,
+        "gallery -o " + below_file,
+        "paint HorizGradient 0 0 0 255 255 255 False -o " + below_file + ".png",
+        "",
+        "nosuchcommand",
+        "tags",
+        "tags --bogus x",
+        "paint Gradient02 2 --size 0x10 -o " + (dir / "x.png").string(),
+        "paint NoSuchGradient -o " + (dir / "x.png").string(),
+    };
+    for (const auto& arguments : cases) {
+        Outcome run = velmo(arguments);
+        EXPECT_EQ(run.exit_code, 1) << arguments << "\n" << run.out;
+        EXPECT_TRUE(run.out.starts_with("velmo: ")) << arguments << "\n" << run.out;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << arguments << "\n" << run.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+    EXPECT_FALSE(std::filesystem::exists(below_file + ".png"));
+}
+
+// The help's description names only uses that have a command.
+TEST_F(Command, HelpMentionsOnlyCommandsThatExist)
+{
+    Outcome run = velmo("--help");
+    ASSERT_EQ(run.exit_code, 0);
+    const std::string description = run.out.substr(0, run.out.find("Usage:"));
+    const std::pair<const char*, const char*> uses[] = {
+        { "snow", "snow" }, { "capture", "capture" }, { "skin", "skin" }, { "picking", "pick" }, { "EXIF", "tags" },
+    };
+    for (const auto& [word, command] : uses) {
+        if (description.find(word) != std::string::npos)
+            EXPECT_NE(run.out.find(std::string("\n  ") + command + " "), std::string::npos) << word << " without a command\n" << run.out;
+    }
 }
 
 }  // namespace
