@@ -468,7 +468,7 @@ void Surface::paint_background_into(HDC dc)
             target->bitmap->copy_from(*pixels, pixels->rect(), target->origin);
     }
     if (target->shows_on_screen)
-        screen_changed();
+        screen_changed(target->window);
 }
 
 void Surface::repaint_background()
@@ -562,7 +562,7 @@ gfx::Painter* Surface::painter()
 void Surface::drawn()
 {
     if (on_screen_)
-        screen_changed();
+        screen_changed(window_);
     else
         InvalidateRect(window_, nullptr, 0);
 }

@@ -9,6 +9,8 @@
 // handle fails cleanly afterwards.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,11 +20,21 @@
 
 namespace velmo::platform {
 
+class DisplayBackend;
+
+// The time timers run on: the monotonic clock, or a virtual one that stands still until
+// advance_clock() moves it (or a wait for a timer jumps it to that timer), for tests.
+enum class ClockKind { Monotonic, Virtual };
+
 struct DisplayOptions {
     gfx::Size screen { 1280, 800 };
     // 8 makes a palette display: GetDeviceCaps reports a 256-entry palette.
     int bits_per_pixel = 32;
     gfx::Color desktop { 0x3A, 0x6E, 0xA5 };
+    ClockKind clock = ClockKind::Monotonic;
+    // Makes the backend the display runs on, given these options; empty: the in-memory screen of
+    // `screen` and `bits_per_pixel`. The desktop takes the backend's screen size.
+    std::function<std::unique_ptr<DisplayBackend>(const DisplayOptions&)> backend {};
 };
 
 // Replaces the calling thread's display with a new, empty one.
@@ -53,15 +65,17 @@ bool set_window_show_state(HWND window, ShowState state);
 
 // Where drawing through a device context lands: `origin` is where the context's (0, 0) lies in
 // `bitmap`, and only `clip` may change. After drawing on a target that shows on the screen, call
-// screen_changed().
+// screen_changed() with its window.
 struct DrawingTarget {
     gfx::Bitmap* bitmap = nullptr;
     gfx::Point origin;
     gfx::Rect clip;
     bool shows_on_screen = false;
+    HWND window = 0;  // whose pixels these are: a window, the desktop for the screen, 0 for memory
 };
 std::optional<DrawingTarget> drawing_target(HDC dc);
-void screen_changed();
+// The screen may show something new; `drawn` (when given) is the window whose pixels changed.
+void screen_changed(HWND drawn = 0);
 
 // What reading through a device context sees: for a window, the window with its visible child
 // windows; for the screen, the composed screen.

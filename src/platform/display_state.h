@@ -1,0 +1,185 @@
+// The display's own state, shared by the files that implement the windowing and drawing calls:
+// one handle table for windows, device contexts, bitmaps, regions and palettes, the window tree
+// rooted at the desktop, the screen composed from it, and the thread's message queue.
+//
+// How the pieces fit:
+// - Every window owns the pixels of its whole rectangle. Drawing through a window's context writes
+//   there; the screen is never drawn on directly.
+// - The screen is the desktop with its visible descendants laid over it, each through its
+//   rectangle, its region and its parents' client areas (scene.h). Anything that may change what
+//   the screen shows bumps `generation`; the backend composes again only for a new generation, so
+//   reading pixels of an unchanged screen costs a lookup.
+// - Reading through a window's context sees that window with its visible children; for a window
+//   without children that is its own pixels, read in place.
+// - Drawing through the screen's context lands on the desktop.
+// - Handles come from one counter per thread and are never reused, so a stale handle finds
+//   nothing, even after the display was replaced.
+//
+// Internal to the platform layer: callers outside it use display.h, gdi.h, user.h, messages.h.
+#pragma once
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/device_context.h"
+#include "platform/display.h"
+#include "platform/display_backend.h"
+#include "platform/message_queue.h"
+#include "platform/region.h"
+#include "platform/window.h"
+
+namespace velmo::platform {
+
+// Coordinates from callers are clamped to this before any arithmetic, so no sum overflows.
+inline constexpr int64_t coordinate_limit = 1 << 28;
+// The largest bitmap a caller may ask for.
+inline constexpr int64_t max_bitmap_side = 1 << 16;
+inline constexpr int64_t max_bitmap_pixels = int64_t(1) << 26;
+
+inline int clamp_coordinate(int64_t value) { return static_cast<int>(std::clamp(value, -coordinate_limit, coordinate_limit)); }
+
+inline COLORREF to_colorref(uint32_t word) { return gfx::Color::from_pixel(word).to_colorref(); }
+
+enum class Kind : uint8_t { Window, DeviceContext, Bitmap, Region, Palette };
+
+struct PaletteObject {
+    std::vector<PALETTEENTRY> entries;
+    bool stock = false;
+};
+
+struct BitmapObject {
+    gfx::Bitmap pixels;
+    int bits_per_pixel = 32;
+    HDC selected_into = 0;
+    bool stock = false;
+};
+
+class Display final : private InputSink {
+public:
+    explicit Display(const DisplayOptions& options);
+    ~Display();
+
+    // The 256 colours of a palette display: the twenty fixed colours, ten at each end, and between
+    // them a 6 x 6 x 6 colour cube followed by greys.
+    static std::vector<PALETTEENTRY> standard_palette();
+
+    const DisplayOptions& options() const { return options_; }
+    DisplayBackend& backend() { return *backend_; }
+    HWND desktop() const { return desktop_; }
+    HWND foreground = 0;
+    std::vector<PALETTEENTRY> system_palette;  // empty unless the display works through a palette
+    MessageQueue queue;
+
+    // ---- The handle table -------------------------------------------------------------------
+
+    HANDLE issue(Kind kind);
+    void release(HANDLE handle) { kinds_.erase(handle); }
+
+    Window* window(HWND handle)
+    {
+        auto it = windows_.find(handle);
+        return it == windows_.end() ? nullptr : it->second.get();
+    }
+    DeviceContext* dc(HDC handle)
+    {
+        auto it = dcs_.find(handle);
+        return it == dcs_.end() ? nullptr : &it->second;
+    }
+    BitmapObject* bitmap(HBITMAP handle)
+    {
+        auto it = bitmaps_.find(handle);
+        return it == bitmaps_.end() ? nullptr : &it->second;
+    }
+    PaletteObject* palette(HPALETTE handle)
+    {
+        auto it = palettes_.find(handle);
+        return it == palettes_.end() ? nullptr : &it->second;
+    }
+    Region* region(HRGN handle)
+    {
+        auto it = regions_.find(handle);
+        return it == regions_.end() ? nullptr : &it->second;
+    }
+    HPALETTE stock_palette() const { return stock_palette_; }
+
+    // ---- Objects ----------------------------------------------------------------------------
+
+    HPALETTE add_palette(std::vector<PALETTEENTRY> entries);
+    bool palette_in_use(HPALETTE handle) const;
+    void remove_palette(HPALETTE handle);
+    HDC add_dc(DeviceContext context);
+    void remove_dc(HDC handle);
+    HBITMAP add_bitmap(gfx::Size size, int bits_per_pixel);
+    void remove_bitmap(HBITMAP handle);
+    HRGN add_region(Region value);
+    Region take_region(HRGN handle);
+    HWND add_window(std::unique_ptr<Window> window);
+    void remove_window(HWND handle);
+
+    // ---- Geometry ---------------------------------------------------------------------------
+
+    Window& parent_of(const Window& w) { return *window(w.parent ? w.parent : desktop_); }
+    // Where the window's (0, 0) lies on the screen.
+    gfx::Point screen_origin(const Window& w);
+    bool shows_on_screen(const Window& w);
+    // The deepest shown window whose visible part (rectangle, region, parents' client areas)
+    // holds the screen point; the desktop when no other does.
+    HWND window_at(gfx::Point screen);
+
+    // ---- The screen -------------------------------------------------------------------------
+
+    void changed() { ++generation_; }
+    // Pixels of the window were drawn on.
+    void damaged(HWND handle);
+    const gfx::Bitmap& screen();
+    // The window with its visible children, in window coordinates.
+    const gfx::Bitmap& window_view(Window& w);
+
+    // ---- What a device context reaches ------------------------------------------------------
+
+    std::optional<DrawingTarget> target(DeviceContext& context);
+    std::optional<ReadingSource> source(DeviceContext& context);
+
+    // ---- Windows ----------------------------------------------------------------------------
+
+    void repaint_frame(Window& w);
+    // New rectangle and style: new pixels, the old client pixels kept where they were on the
+    // screen as far as they fit, the rest in the background colour.
+    void reshape(Window& w, gfx::Rect rect, WindowStyle style);
+    void raise_to_top(Window& w);
+
+private:
+    struct View {
+        std::unique_ptr<gfx::Bitmap> bitmap;
+        uint64_t generation = 0;
+    };
+
+    // Input the backend delivers while the queue waits (InputSink).
+    void pointer_moved(gfx::Point screen) override;
+    void button_changed(MouseButton button, bool down) override;
+
+    void add_layers(const Window& w, gfx::Point origin, const Region& allowed, std::vector<SceneLayer>& out, bool apply_region = true);
+    HWND child_at(const Window& w, gfx::Point origin, gfx::Point screen);
+
+    DisplayOptions options_;
+    std::unique_ptr<DisplayBackend> backend_;
+    std::unordered_map<HANDLE, Kind> kinds_;
+    std::unordered_map<HWND, std::unique_ptr<Window>> windows_;
+    std::unordered_map<HDC, DeviceContext> dcs_;
+    std::unordered_map<HBITMAP, BitmapObject> bitmaps_;
+    std::unordered_map<HRGN, Region> regions_;
+    std::unordered_map<HPALETTE, PaletteObject> palettes_;
+    std::unordered_map<HWND, View> views_;
+    HWND desktop_ = 0;
+    HBITMAP stock_bitmap_ = 0;
+    HPALETTE stock_palette_ = 0;
+    uint64_t generation_ = 1;
+};
+
+// The calling thread's display, made with the default options on first use.
+Display& display();
+
+}  // namespace velmo::platform

@@ -1,0 +1,74 @@
+// Pixel reads and writes and block transfers between device contexts.
+#include "platform/display_state.h"
+
+#include "platform/gdi.h"
+
+namespace velmo::platform {
+
+// ---- Pixels -----------------------------------------------------------------------------------
+
+COLORREF GetPixel(HDC dc, int x, int y)
+{
+    auto source = reading_source(dc);
+    if (!source)
+        return CLR_INVALID;
+    gfx::Point at = gfx::Point { clamp_coordinate(x), clamp_coordinate(y) }.translated(source->origin);
+    if (!source->area.contains(at))
+        return CLR_INVALID;
+    return to_colorref(source->bitmap->word(at.x, at.y));
+}
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
+{
+    auto target = drawing_target(dc);
+    if (!target)
+        return CLR_INVALID;
+    gfx::Point at = gfx::Point { clamp_coordinate(x), clamp_coordinate(y) }.translated(target->origin);
+    if (!target->clip.contains(at))
+        return CLR_INVALID;
+    gfx::Color value = gfx::Color::from_colorref(color);
+    target->bitmap->set_pixel(at.x, at.y, value);
+    if (target->shows_on_screen)
+        screen_changed(target->window);
+    return value.to_colorref();
+}
+
+BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int source_x, int source_y, DWORD rop)
+{
+    auto to = drawing_target(destination);
+    if (!to)
+        return 0;
+    // Destination edges in the target bitmap's pixels, 64-bit so no caller's value overflows.
+    int64_t left = int64_t(x) + to->origin.x, top = int64_t(y) + to->origin.y;
+    int64_t right = left + width, bottom = top + height;
+    left = std::max<int64_t>(left, to->clip.left());
+    top = std::max<int64_t>(top, to->clip.top());
+    right = std::min<int64_t>(right, to->clip.right());
+    bottom = std::min<int64_t>(bottom, to->clip.bottom());
+    if (rop == BLACKNESS || rop == WHITENESS) {
+        if (left < right && top < bottom)
+            to->bitmap->fill(gfx::Rect::from_edges(int(left), int(top), int(right), int(bottom)), rop == BLACKNESS ? gfx::Color {} : gfx::Color { 255, 255, 255 });
+    } else if (rop == SRCCOPY) {
+        auto from = reading_source(source);
+        if (!from)
+            return 0;
+        // A destination pixel (x, y) takes the source pixel (x + dx, y + dy); clip by the source too.
+        int64_t dx = int64_t(source_x) + from->origin.x - (int64_t(x) + to->origin.x);
+        int64_t dy = int64_t(source_y) + from->origin.y - (int64_t(y) + to->origin.y);
+        left = std::max<int64_t>(left, from->area.left() - dx);
+        top = std::max<int64_t>(top, from->area.top() - dy);
+        right = std::min<int64_t>(right, from->area.right() - dx);
+        bottom = std::min<int64_t>(bottom, from->area.bottom() - dy);
+        if (left >= right || top >= bottom)
+            return 1;
+        gfx::Rect src = gfx::Rect::from_edges(int(left + dx), int(top + dy), int(right + dx), int(bottom + dy));
+        to->bitmap->copy_from(*from->bitmap, src, { int(left), int(top) });
+    } else {
+        return 0;
+    }
+    if (to->shows_on_screen)
+        screen_changed(to->window);
+    return 1;
+}
+
+}  // namespace velmo::platform
