@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core
   libimage-exiftool-perl libexif-dev exiv2
   clang
+  libdeflate-dev libx11-dev libxext-dev libxtst-dev xvfb
 )
 
 missing=()

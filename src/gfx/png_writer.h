@@ -1,4 +1,4 @@
-// PNG output of a bitmap (or a part of it) through cairo.
+// PNG output of a bitmap (or a part of it): 8-bit RGB, made for speed (screen captures are large).
 #pragma once
 
 #include <filesystem>
