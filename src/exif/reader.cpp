@@ -63,8 +63,10 @@ ReadResult ExifReader::read_window(ByteView window)
     } else {
         records_.emplace().reserve(48);
     }
+    // A link of 0 (an ExifOffset whose text is no number, say of the wrong field type) points at
+    // the TIFF header, which is no directory: there is no Exif directory to read.
     auto exif_offset = read_directory(window, tiff, ifd0.value(), tag::ExifOffset);
-    if (exif_offset)
+    if (exif_offset && *exif_offset != 0)
         read_directory(window, tiff, *exif_offset, tag::ExifInteroperabilityOffset);
     return ReadResult::Read;
 }

@@ -2,7 +2,8 @@
 //
 // The reader does not walk the JPEG markers. It takes the file's first 4096 bytes (the window),
 // finds the signature "Exif" NUL in them, reads the TIFF header that follows, then IFD0 and the
-// Exif directory that IFD0's ExifOffset entry points to (when it has one), and nothing else.
+// Exif directory that IFD0's ExifOffset entry points to (when it has one whose text gives a
+// number other than 0), and nothing else.
 //
 // State after read(): with a signature and no fault, the records, byte order and result describe
 // the new file. Without a signature only the result changes (NotExif). A fault raises error 1

@@ -299,14 +299,18 @@ TEST_F(ExifQueries, ExifIniMapsAndWrapsDisplayTexts)
 TEST_F(ExifQueries, ExifDirectoryIsFoundThroughTheMappedText)
 {
     // IFD0 points to the Exif directory; exif.ini changes the text of that number, and the read
-    // follows the changed text: here to offset 0, the TIFF header, whose mark is no directory.
+    // follows the changed text. A text that gives 0, or no number, links nowhere: IFD0 alone.
     Layout layout = camera(ByteOrder::LittleEndian);
     ObjectRef reader = new_reader();
     open(reader, "camera.jpg", layout);
     std::string offset;
     std::tie(std::ignore, offset) = meta_info(reader, tag::ExifOffset);
-    write_ini("[ExifOffset]\n" + offset + "=0\n");
-    EXPECT_VELMO_ERROR(open(reader, "camera.jpg", layout), err::ReadMetaInfo, "ReadMetaInfo");
+    for (const char* mapped : { "0", "none" }) {
+        write_ini("[ExifOffset]\n" + offset + "=" + mapped + "\n");
+        open(reader, "camera.jpg", layout);
+        EXPECT_EQ(late::call(reader, "ListInfo").to_string(), "");
+        EXPECT_EQ(late::get(late::get(reader, "TagsObject").to_object(), "Count"), Variant(Long(10))) << mapped;
+    }
 
     write_ini("[ExifOffset]\nFormat=@X\n");
     open(reader, "camera.jpg", layout);

@@ -76,6 +76,28 @@ TEST(ExifReader, WithoutExifOffsetOnlyIfd0IsRead)
     EXPECT_EQ(records[0].data, 6.0);
 }
 
+TEST(ExifReader, ALinkOf0MeansThereIsNoExifDirectory)
+{
+    // An ExifOffset whose text reads as no number (a wrong field type) or as 0 links nowhere:
+    // IFD0 alone is read, as when it has no ExifOffset.
+    const std::pair<const char*, Entry> links[] = {
+        { "ExifOffset as text", ascii(tag::ExifOffset, "Exif") },
+        { "ExifOffset as UNDEFINED", undefined(tag::ExifOffset, "abc") },
+        { "ExifOffset LONG 0", crafted(tag::ExifOffset, LongType, 1, 0) },
+    };
+    for (ByteOrder order : both_orders) {
+        for (const auto& [what, link] : links) {
+            SCOPED_TRACE(std::string(what) + " in " + testing::order_name(order));
+            ReadBench bench;
+            const auto& records = bench.read(Layout { order, { shorts(274, { 6 }), link, ascii(271, "Maker") } });
+            EXPECT_EQ(bench.reader.result(), ReadResult::Read);
+            ASSERT_EQ(records.size(), 3u);
+            EXPECT_EQ(records[1].name, "ExifOffset");
+            EXPECT_EQ(records[2].string_data, "Maker");
+        }
+    }
+}
+
 TEST(ExifReader, AnyFileWithTheBlockInItsFirst4096BytesIsRead)
 {
     ReadBench bench;
