@@ -92,14 +92,22 @@ double apply(RationalFormula::Kind kind, double value)
     return value;
 }
 
+bool is_rational_list(const TagRecord& record)
+{
+    return (record.format == Rational || record.format == SRational) && record.length >= 2 && !formula_for(record.format, record.id);
+}
+
+// The list's counter is 16-bit: a longer list overflows.
+Integer list_count(const TagRecord& record) { return Integer(int64_t(record.length)); }
+
 // A rational entry's display text (Latin-1) and new number.
 std::string decode_rational(TagRecord& record, ByteView raw, ByteOrder order)
 {
     Sign sign = record.format == SRational ? Sign::Signed : Sign::Unsigned;
     auto formula = formula_for(record.format, record.id);
-    if (!formula && record.length >= 2) {
-        // Every component, with three decimals, joined by "/". The counter is 16-bit.
-        Integer count = Integer(int64_t(record.length));
+    if (is_rational_list(record)) {
+        // Every component, with three decimals, joined by "/".
+        Integer count = list_count(record);
         std::string text;
         for (int j = 0; j < count.value(); ++j) {
             RationalText piece = read_rational(raw, static_cast<size_t>(j) * 8, order, sign);
@@ -158,6 +166,21 @@ std::string decode_undefined(const TagRecord& record, ByteView raw, ByteOrder or
         return decimal_text(static_cast<double>(raw.read_unsigned(0, 1, order)));
     default:
         return std::string(chars);
+    }
+}
+
+// Whether the display text is made of numbers read from the raw bytes, rather than of the bytes
+// themselves (texts, which are cut where the window ends).
+bool reads_numbers(const TagRecord& record)
+{
+    switch (record.format) {
+    case 0:
+    case Ascii:
+        return false;
+    case Undefined:
+        return record.id == tag::ComponentsConfiguration || record.id == tag::FileSource || record.id == tag::SceneType;
+    default:
+        return true;
     }
 }
 
@@ -226,7 +249,15 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
         ? place.window.clipped(static_cast<uint64_t>(place.tiff) + static_cast<uint64_t>(record.data.value_or(0)), static_cast<uint64_t>(size.value()))
         : place.window.clipped(place.entry + 8, 4);
 
-    std::string text = display_text(record, raw, place.order);
+    std::string text;
+    if (raw.size() < static_cast<size_t>(size.value()) && reads_numbers(record)) {
+        // A number whose bytes reach past the window costs only its own text, as a text there
+        // is cut; Data keeps the value field. An overlong list is still a fault of the entry.
+        if (is_rational_list(record))
+            list_count(record);
+    } else {
+        text = display_text(record, raw, place.order);
+    }
     // NULs go; the other bytes are Latin-1 characters, written as UTF-8.
     std::erase(text, '\0');
     if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {

@@ -21,8 +21,10 @@ struct EntryPlace {
 // record's id, name, format, length and data (the value field) are already set.
 //
 // Raises, ending the read: 9 for a field type above 12 or a ComponentsConfiguration byte above 6;
-// 5 for a number that lies past the window or the raw value; 6 when the value's byte size or a
-// rational list's length overflows. A text that runs past the window is cut where it ends.
+// 5 for a number that lies past the raw value (a rational of length 0); 6 when the value's byte
+// size or a rational list's length overflows. A text that runs past the window is cut where it
+// ends; a value stored at an offset whose numbers reach past the window shows "" and keeps its
+// value field as its number, so that one such value does not cost the file's other tags.
 void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile& profile);
 
 // The record's number when its components fit the 4-byte value field: each component read in the

@@ -126,11 +126,6 @@ struct FaultCase {
 
 const std::string invalid_argument = "Invalid procedure call or argument";
 
-// The entry behind a long text, so that the file, and with it the window, is 4096 bytes long and
-// the entry's offsets count from the TIFF header at window offset 12. The text's bytes are 1s,
-// valid components for every entry that reads them.
-Layout behind_long_text(Entry entry) { return Layout { {}, { ascii(270, std::string(5000, '\1')), std::move(entry) } }; }
-
 TEST(ExifDecodeTagValue, StructuralFaultsEndTheReadWithError1)
 {
     const FaultCase cases[] = {
@@ -138,10 +133,6 @@ TEST(ExifDecodeTagValue, StructuralFaultsEndTheReadWithError1)
         { "ComponentsConfiguration byte 7", { {}, { undefined(tag::ComponentsConfiguration, { "\1\2\7\0", 4 }) } }, "Subscript out of range" },
         { "RATIONAL of length 0", { {}, { crafted(tag::XResolution, Rational, 0, 0) } }, invalid_argument },
         { "SRATIONAL list of length 0", { {}, { crafted(37379, SRational, 0, 0) } }, invalid_argument },
-        { "rational at an offset past the window", { {}, { crafted(tag::XResolution, Rational, 1, 5000) } }, invalid_argument },
-        { "rational list running past the window", behind_long_text(crafted(532, Rational, 6, 4080 - 12)), invalid_argument },
-        { "ComponentsConfiguration cut by the window", behind_long_text(crafted(tag::ComponentsConfiguration, Undefined, 8, 4094 - 12)), invalid_argument },
-        { "signed value past the window", { {}, { crafted(1, SShort, 3, 6000) } }, invalid_argument },
         { "rational list longer than 32767", { {}, { crafted(532, Rational, 40000, 26) } }, "Overflow" },
         { "value size beyond 2^31", { {}, { crafted(1, LongType, 0x7FFFFFFF, 26) } }, "Overflow" },
         { "component count of 2^31", { {}, { crafted(1, Byte, 0x80000000, 0) } }, "Overflow" },
@@ -159,6 +150,46 @@ TEST(ExifDecodeTagValue, StructuralFaultsEndTheReadWithError1)
                 EXPECT_EQ(error.source(), "ReadMetaInfo");
                 EXPECT_EQ(error.description(), c.description);
             }
+        }
+    }
+}
+
+TEST(ExifDecodeTagValue, NumbersPastTheWindowHaveAnEmptyTextAndTheReadGoesOn)
+{
+    // Values stored at an offset whose bytes reach past the window: each shows "", keeps its value
+    // field as Data, and the entry after it is read as usual.
+    struct Case {
+        const char* what;
+        Entry entry;
+        // Behind a long text, so that the file, and with it the window, is 4096 bytes long and the
+        // offsets count from the TIFF header at window offset 12.
+        bool behind_long_text;
+    } cases[] = {
+        { "rational at an offset past the window", crafted(tag::XResolution, Rational, 1, 5000), false },
+        { "FocalPlaneXResolution past the window", crafted(tag::FocalPlaneXResolution, Rational, 1, 4090), true },
+        { "ExposureIndex past the window", crafted(41493, Rational, 1, 4092 - 12), true },
+        { "signed rational past the window", crafted(37379, SRational, 1, 70000), false },
+        { "rational list running past the window", crafted(532, Rational, 6, 4080 - 12), true },
+        { "signed value past the window", crafted(1, SShort, 3, 6000), false },
+        { "LONG list past the window", crafted(1, LongType, 2, 4090 - 12), true },
+        { "DOUBLE past the window", crafted(1, DoubleType, 1, 4094 - 12), true },
+        { "ComponentsConfiguration cut by the window", crafted(tag::ComponentsConfiguration, Undefined, 8, 4094 - 12), true },
+        { "FileSource past the window", crafted(tag::FileSource, Undefined, 5, 5000), false },
+    };
+    for (ByteOrder order : both_orders) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " in " + order_name(order));
+            Layout layout { order, { c.entry, shorts(274, { 6 }) } };
+            if (c.behind_long_text)
+                layout.ifd0.insert(layout.ifd0.begin(), ascii(270, std::string(5000, '\1')));
+            ReadBench bench;
+            const auto& records = bench.read(layout);
+            ASSERT_EQ(records.size(), layout.ifd0.size());
+            const TagRecord& record = records[layout.ifd0.size() - 2];
+            EXPECT_EQ(record.id, c.entry.tag);
+            EXPECT_EQ(record.string_data, "");
+            EXPECT_EQ(record.data, static_cast<double>(*c.entry.field));
+            EXPECT_EQ(records.back().string_data, "6");
         }
     }
 }
