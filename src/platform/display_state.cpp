@@ -51,6 +51,7 @@ Display::Display(const DisplayOptions& options)
     palettes_.emplace(stock_palette_, PaletteObject { std::move(fixed), true });
     if (options_.bits_per_pixel <= 8)
         system_palette = std::move(standard);
+    queue.clock = options.clock;
     backend_->connect(*this);
 }
 
@@ -175,6 +176,7 @@ void Display::remove_window(HWND handle)
         std::erase(parent->children, handle);
     if (foreground == handle)
         foreground = 0;
+    forget_window(*this, handle);
     backend_->window_destroyed(handle);
     views_.erase(handle);
     windows_.erase(handle);
@@ -327,8 +329,31 @@ void Display::damaged(HWND handle)
     changed();
 }
 
-void Display::pointer_moved(gfx::Point) { }
-void Display::button_changed(MouseButton, bool) { }
+HWND Display::window_at(gfx::Point screen)
+{
+    HWND found = child_at(*window(desktop_), {}, screen);
+    return found ? found : desktop_;
+}
+
+HWND Display::child_at(const Window& parent, gfx::Point client_origin, gfx::Point screen)
+{
+    for (auto it = parent.children.rbegin(); it != parent.children.rend(); ++it) {
+        const Window& child = *window(*it);
+        if (!child.shows())
+            continue;
+        gfx::Point origin = client_origin.translated(child.rect.location());
+        gfx::Point local = screen - origin;
+        if (!gfx::Rect::of({}, child.rect.size()).contains(local) || (child.region && !child.region->contains(local.x, local.y)))
+            continue;
+        gfx::Rect client = child.client_rect();
+        if (client.contains(local)) {
+            if (HWND deeper = child_at(child, origin.translated(client.location()), screen))
+                return deeper;
+        }
+        return child.handle;
+    }
+    return 0;
+}
 
 namespace {
 

@@ -57,7 +57,7 @@ struct BitmapObject {
     bool stock = false;
 };
 
-class Display final : private InputSink {
+class Display final : public InputSink {
 public:
     explicit Display(const DisplayOptions& options);
     ~Display();
@@ -151,15 +151,15 @@ public:
     void reshape(Window& w, gfx::Rect rect, WindowStyle style);
     void raise_to_top(Window& w);
 
+    // Input from the backend or injected (InputSink): queued raw, addressed when retrieved.
+    void pointer_moved(gfx::Point screen) override;
+    void button_changed(MouseButton button, bool down) override;
+
 private:
     struct View {
         std::unique_ptr<gfx::Bitmap> bitmap;
         uint64_t generation = 0;
     };
-
-    // Input the backend delivers while the queue waits (InputSink).
-    void pointer_moved(gfx::Point screen) override;
-    void button_changed(MouseButton button, bool down) override;
 
     void add_layers(const Window& w, gfx::Point origin, const Region& allowed, std::vector<SceneLayer>& out, bool apply_region = true);
     HWND child_at(const Window& w, gfx::Point origin, gfx::Point screen);

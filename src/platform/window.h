@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gfx/bitmap.h"
+#include "platform/messages.h"
 #include "platform/region.h"
 #include "platform/types.h"
 
@@ -50,6 +51,8 @@ struct Window {
     HDC own_dc = 0;
     std::function<void()> paint;    // run when the window is painted (messages.h)
     bool needs_paint = false;
+    uint64_t paint_mark = 0;        // queue sequence number of the mark (message_queue.h)
+    std::shared_ptr<const WNDPROC> procedure;  // none: DefWindowProcA
 
     // The client area in window coordinates.
     gfx::Rect client_rect() const
