@@ -191,9 +191,11 @@ ImageWriter::~ImageWriter()
         XFreeGC(connection_.get(), gc_);
 }
 
-bool ImageWriter::write(::Window window, const gfx::Bitmap& pixels, gfx::Rect area)
+bool ImageWriter::write(::Window window, const gfx::Bitmap& pixels, gfx::Rect area, gfx::Point to)
 {
-    area = area.intersected(pixels.rect());
+    gfx::Rect inside = area.intersected(pixels.rect());
+    to = to.translated(inside.location() - area.location());
+    area = inside;
     if (connection_.lost())
         return false;
     if (area.is_empty())
@@ -209,7 +211,7 @@ bool ImageWriter::write(::Window window, const gfx::Bitmap& pixels, gfx::Rect ar
             for (int y = 0; y < area.height; ++y)
                 std::memcpy(image->data + static_cast<size_t>(y) * image->bytes_per_line,
                     pixels.scanline(area.y + y) + area.x, static_cast<size_t>(area.width) * 4);
-            XShmPutImage(connection_.get(), window, gc_, image, 0, 0, area.x, area.y, static_cast<unsigned>(area.width),
+            XShmPutImage(connection_.get(), window, gc_, image, 0, 0, to.x, to.y, static_cast<unsigned>(area.width),
                 static_cast<unsigned>(area.height), False);
             // The segment is reused by the next write, so the server must be done reading it.
             return !trap.failed();
@@ -222,7 +224,7 @@ bool ImageWriter::write(::Window window, const gfx::Bitmap& pixels, gfx::Rect ar
     BorrowedImage owner { image };
     if (is_native_layout(*image)) {
         image->data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels.scanline(0)));
-        XPutImage(connection_.get(), window, gc_, image, area.x, area.y, area.x, area.y, static_cast<unsigned>(area.width),
+        XPutImage(connection_.get(), window, gc_, image, area.x, area.y, to.x, to.y, static_cast<unsigned>(area.width),
             static_cast<unsigned>(area.height));
         return !trap.failed();
     }
@@ -234,7 +236,7 @@ bool ImageWriter::write(::Window window, const gfx::Bitmap& pixels, gfx::Rect ar
             gfx::Color c = pixels.pixel(x, y);
             XPutPixel(image, x, y, to_channel(c.red(), image->red_mask) | to_channel(c.green(), image->green_mask) | to_channel(c.blue(), image->blue_mask));
         }
-    XPutImage(connection_.get(), window, gc_, image, area.x, area.y, area.x, area.y, static_cast<unsigned>(area.width),
+    XPutImage(connection_.get(), window, gc_, image, area.x, area.y, to.x, to.y, static_cast<unsigned>(area.width),
         static_cast<unsigned>(area.height));
     return !trap.failed();
 }

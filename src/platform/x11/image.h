@@ -74,8 +74,10 @@ public:
     ImageWriter(const ImageWriter&) = delete;
     ImageWriter& operator=(const ImageWriter&) = delete;
 
-    // Draws `area` of `pixels` at the same place in `window`. False when the window has gone.
-    bool write(::Window window, const gfx::Bitmap& pixels, gfx::Rect area);
+    // Draws `area` of `pixels` at `to` in `window` (at the same place when not given). False when
+    // the window has gone.
+    bool write(::Window window, const gfx::Bitmap& pixels, gfx::Rect area, gfx::Point to);
+    bool write(::Window window, const gfx::Bitmap& pixels, gfx::Rect area) { return write(window, pixels, area, area.location()); }
 
 private:
     Connection& connection_;

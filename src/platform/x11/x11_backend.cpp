@@ -1,0 +1,340 @@
+#include "platform/x11/x11_backend.h"
+
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/display.h"
+#include "platform/display_state.h"
+#include "platform/gdi.h"
+#include "platform/user.h"
+#include "platform/x11/desktop.h"
+#include "platform/x11/events.h"
+
+namespace velmo::platform::x11 {
+
+namespace {
+
+bool is_framed(const Window& w) { return w.style.border > 0 || w.style.caption > 0; }
+
+// The part of the window's pixels its X window shows: the client area when the window manager
+// draws the frame, else everything.
+gfx::Rect shown_part(const Window& w) { return is_framed(w) ? w.client_rect() : w.pixels.rect(); }
+
+}  // namespace
+
+X11Backend::X11Backend(const std::string& display_name)
+    : connection_(std::make_unique<Connection>(display_name))
+    , reader_(*connection_)
+    , writer_(*connection_)
+    , size_(connection_->screen_size())
+    , screen_(size_)
+    , wake_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+{
+    // Windows made by other programs are not ours to watch; the root tells when the active one changes.
+    XSelectInput(connection_->get(), connection_->root(), PropertyChangeMask);
+    on_close_request = [](HWND handle) { DestroyWindow(handle); };
+}
+
+X11Backend::~X11Backend()
+{
+    mirrors_.clear();
+    if (wake_fd_ >= 0)
+        close(wake_fd_);
+}
+
+const gfx::Bitmap& X11Backend::screen(uint64_t, const std::function<std::vector<SceneLayer>()>&)
+{
+    // The real screen changes without the display knowing, so every read asks the server; a read
+    // that fails (the server has gone) leaves the last picture. Parts of mirrors the server has
+    // uncovered since the last push are repainted first: their windows have no background.
+    collect_exposures();
+    flush();
+    reader_.read(connection_->root(), screen_.rect(), screen_);
+    return screen_;
+}
+
+gfx::Point X11Backend::cursor_position() const
+{
+    if (auto p = pointer_position(*connection_))
+        last_pointer_ = *p;
+    return last_pointer_;
+}
+
+void X11Backend::set_cursor_position(gfx::Point position)
+{
+    if (warp_pointer(*connection_, position))
+        last_pointer_ = position;
+}
+
+X11Backend::Mirror* X11Backend::mirror(HWND handle)
+{
+    auto it = mirrors_.find(handle);
+    return it == mirrors_.end() ? nullptr : &it->second;
+}
+
+::Window X11Backend::mirror_of(HWND handle) const
+{
+    auto it = mirrors_.find(handle);
+    return it == mirrors_.end() || !it->second.window ? 0 : it->second.window->id();
+}
+
+const Window* X11Backend::top_level(const Window& w) const
+{
+    const Window* at = &w;
+    while (at->parent != 0) {
+        at = find_window(at->parent);
+        if (!at)
+            return nullptr;
+    }
+    return at->handle == GetDesktopWindow() ? nullptr : at;
+}
+
+void X11Backend::window_changed(const Window& w)
+{
+    const Window* top = top_level(w);
+    if (!top)
+        return;
+    if (top != &w) {
+        if (Mirror* m = mirror(top->handle))
+            m->stale = true;
+        return;
+    }
+    Mirror* m = mirror(w.handle);
+    if (!w.shows()) {
+        if (m && m->shown && !m->gone) {
+            m->window->hide();
+            m->shown = false;
+        }
+        return;
+    }
+    if (connection_->lost())
+        return;
+    gfx::Rect part = shown_part(w);
+    gfx::Rect on_screen = part.translated(w.rect.location());
+    if (!m) {
+        Mirror made;
+        made.window = std::make_unique<MirrorWindow>(*connection_, on_screen, is_framed(w) ? Decorations::Frame : Decorations::Bare, w.title);
+        made.framed = is_framed(w);
+        made.part = part;
+        by_x_window_[made.window->id()] = w.handle;
+        m = &mirrors_.emplace(w.handle, std::move(made)).first->second;
+        update_shape(*m, w);
+    }
+    if (m->gone)
+        return;
+    if (m->framed != is_framed(w)) {
+        m->framed = is_framed(w);
+        m->window->set_decorations(m->framed ? Decorations::Frame : Decorations::Bare);
+    }
+    if (m->window->rect() != on_screen || m->part != part) {
+        m->window->set_rect(on_screen);
+        m->part = part;
+        update_shape(*m, w);
+    }
+    if (!m->shown) {
+        m->window->show();
+        m->shown = true;
+    }
+    m->stale = true;
+}
+
+void X11Backend::window_restacked(const Window& parent)
+{
+    if (parent.handle != GetDesktopWindow()) {
+        if (const Window* top = top_level(parent))
+            if (Mirror* m = mirror(top->handle))
+                m->stale = true;
+        return;
+    }
+    std::vector<::Window> order;
+    for (HWND child : parent.children)
+        if (Mirror* m = mirror(child))
+            m->stale = true;
+    for (HWND child : parent.children)
+        if (Mirror* m = mirror(child); m && !m->gone)
+            order.push_back(m->window->id());
+    restack(*connection_, order);
+}
+
+void X11Backend::window_titled(const Window& w)
+{
+    if (Mirror* m = mirror(w.handle); m && !m->gone)
+        m->window->set_title(w.title);
+}
+
+void X11Backend::window_reshaped(const Window& w)
+{
+    if (Mirror* m = mirror(w.handle); m && !m->gone)
+        update_shape(*m, w);
+    else if (const Window* top = top_level(w); top && top != &w)
+        if (Mirror* owner = mirror(top->handle))
+            owner->stale = true;
+}
+
+void X11Backend::update_shape(Mirror& m, const Window& w)
+{
+    if (!w.region) {
+        m.window->clear_shape();
+        return;
+    }
+    // The region is in window coordinates; the X window starts at the shown part.
+    Region shown = w.region->intersected(Region(m.part)).translated(-m.part.x, -m.part.y);
+    m.window->set_shape(shown.rects());
+}
+
+void X11Backend::window_damaged(const Window& w)
+{
+    if (const Window* top = top_level(w))
+        if (Mirror* m = mirror(top->handle))
+            m->stale = true;
+}
+
+void X11Backend::window_destroyed(HWND handle)
+{
+    auto it = mirrors_.find(handle);
+    if (it == mirrors_.end())
+        return;
+    by_x_window_.erase(it->second.window->id());
+    mirrors_.erase(it);
+}
+
+void X11Backend::push(HWND handle, Mirror& m)
+{
+    m.stale = false;
+    HDC dc = GetWindowDC(handle);
+    if (auto source = reading_source(dc))
+        writer_.write(m.window->id(), *source->bitmap, m.part.translated(source->origin), { 0, 0 });
+    ReleaseDC(handle, dc);
+}
+
+void X11Backend::collect_exposures()
+{
+    if (connection_->lost())
+        return;
+    XSync(connection_->get(), False);
+    XEvent event;
+    while (XCheckTypedEvent(connection_->get(), Expose, &event)) {
+        auto owner = by_x_window_.find(event.xexpose.window);
+        if (owner != by_x_window_.end())
+            if (Mirror* m = mirror(owner->second))
+                m->stale = true;
+    }
+}
+
+void X11Backend::flush()
+{
+    if (connection_->lost())
+        return;
+    for (auto& [handle, m] : mirrors_)
+        if (m.stale && m.shown && !m.gone)
+            push(handle, m);
+    XFlush(connection_->get());
+}
+
+bool X11Backend::dispatch_pending()
+{
+    bool input = false;
+    while (!connection_->lost() && XPending(connection_->get())) {
+        XEvent event;
+        XNextEvent(connection_->get(), &event);
+        auto e = translate(*connection_, event);
+        if (!e)
+            continue;
+        auto owner = by_x_window_.find(e->window);
+        HWND handle = owner == by_x_window_.end() ? 0 : owner->second;
+        Mirror* m = handle ? mirror(handle) : nullptr;
+        using Kind = InputEvent::Kind;
+        switch (e->kind) {
+        case Kind::Motion:
+            if (sink())
+                sink()->pointer_moved(e->screen);
+            input = true;
+            break;
+        case Kind::ButtonDown:
+        case Kind::ButtonUp: {
+            // 4 and 5 are the wheel, which the display has no messages for.
+            static constexpr MouseButton buttons[] = { MouseButton::Left, MouseButton::Middle, MouseButton::Right };
+            if (e->button < 1 || e->button > 3)
+                break;
+            if (sink()) {
+                sink()->pointer_moved(e->screen);
+                sink()->button_changed(buttons[e->button - 1], e->kind == Kind::ButtonDown);
+            }
+            input = true;
+            break;
+        }
+        case Kind::KeyDown:
+        case Kind::KeyUp:
+            if (handle && e->key && on_key)
+                on_key(handle, e->key, e->kind == Kind::KeyDown);
+            input = true;
+            break;
+        case Kind::Repaint:
+            if (m)
+                m->stale = true;
+            break;
+        case Kind::Reshaped:
+            // Moved or resized by the window manager or the person: the display follows. Our own
+            // requests come back with the rectangle already recorded, and change nothing.
+            if (m && !m->gone && e->area != m->window->rect()) {
+                const Window* w = find_window(handle);
+                if (w) {
+                    gfx::Point outer = e->area.location() - m->part.location();
+                    gfx::Size size { e->area.width + w->rect.width - m->part.width, e->area.height + w->rect.height - m->part.height };
+                    MoveWindow(handle, outer.x, outer.y, size.width, size.height, 1);
+                }
+            }
+            break;
+        case Kind::CloseRequest:
+            if (handle && on_close_request)
+                on_close_request(handle);
+            input = true;
+            break;
+        case Kind::Destroyed:
+            if (m)
+                m->gone = true;
+            break;
+        }
+    }
+    return input;
+}
+
+void X11Backend::wait_for_events(Deadline deadline)
+{
+    flush();
+    if (dispatch_pending()) {
+        flush();
+        return;
+    }
+    // Without a server nothing can arrive; waking now and then lets a waiting loop see it has gone.
+    int timeout = connection_->lost() ? 100 : -1;
+    if (deadline) {
+        auto left = *deadline - std::chrono::steady_clock::now();
+        timeout = left <= left.zero() ? 0
+                                      : static_cast<int>(std::min<int64_t>(std::chrono::ceil<std::chrono::milliseconds>(left).count(), 1 << 30));
+    }
+    pollfd fds[2] = { { connection_->lost() ? -1 : connection_->fd(), POLLIN, 0 }, { wake_fd_, POLLIN, 0 } };
+    if (poll(fds, 2, timeout) > 0 && (fds[1].revents & POLLIN)) {
+        uint64_t count;
+        [[maybe_unused]] auto n = read(wake_fd_, &count, sizeof count);
+    }
+    dispatch_pending();
+    flush();
+}
+
+X11Backend* current_x11_backend() { return dynamic_cast<X11Backend*>(&display().backend()); }
+
+void X11Backend::wake()
+{
+    if (wake_fd_ < 0)
+        return;
+    uint64_t one = 1;
+    [[maybe_unused]] auto n = write(wake_fd_, &one, sizeof one);
+}
+
+}  // namespace velmo::platform::x11

@@ -1,0 +1,95 @@
+// X11Backend: the display on a real X server. Each shown top-level window of the display is
+// mirrored by an X window (mirror_window.h) that shows its pixels, with its children drawn in;
+// reading the screen reads the root window, so other programs' windows are seen too; the pointer
+// is the real one; X input comes back to the display through its InputSink.
+//
+// Pixels are pushed lazily: drawing only marks a mirror stale, and stale mirrors are pushed before
+// the screen is read and before the thread waits for events, so a gradient of many primitives
+// costs one push, not one per line.
+//
+// What a framed window shows: the window manager draws the frame and caption, so the X window
+// covers only the client area; a window without frame is mirrored whole.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/display_backend.h"
+#include "platform/window.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/image.h"
+#include "platform/x11/mirror_window.h"
+
+namespace velmo::platform::x11 {
+
+class X11Backend final : public DisplayBackend {
+public:
+    // Connects to `display_name` (empty: DISPLAY); throws ConnectionError when no server answers.
+    explicit X11Backend(const std::string& display_name = {});
+    ~X11Backend() override;
+
+    gfx::Size screen_size() const override { return size_; }
+    int bits_per_pixel() const override { return 32; }
+    const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) override;
+    gfx::Point cursor_position() const override;
+    void set_cursor_position(gfx::Point position) override;
+
+    void window_changed(const Window& w) override;
+    void window_restacked(const Window& parent) override;
+    void window_titled(const Window& w) override;
+    void window_reshaped(const Window& w) override;
+    void window_damaged(const Window& w) override;
+    void window_destroyed(HWND handle) override;
+
+    void wait_for_events(Deadline deadline) override;
+    void wake() override;
+
+    // What a request of the window manager or the user to close a window does; by default the
+    // window is destroyed, as an unhandled close request would.
+    std::function<void(HWND)> on_close_request;
+    // Keys pressed or released while a mirror has the focus, as virtual-key codes (events.h).
+    std::function<void(HWND, int key, bool down)> on_key;
+
+    Connection& connection() { return *connection_; }
+    // The X window mirroring `handle`; 0 when it has none.
+    ::Window mirror_of(HWND handle) const;
+    // Pushes every stale mirror now.
+    void flush();
+
+private:
+    struct Mirror {
+        std::unique_ptr<MirrorWindow> window;
+        gfx::Rect part;       // the part of the display window's pixels the X window shows
+        bool framed = false;
+        bool shown = false;
+        bool stale = true;
+        bool gone = false;    // destroyed by someone else: left alone from then on
+    };
+
+    Mirror* mirror(HWND handle);
+    // The top-level window holding `w`; nullptr for the desktop and for a window of no display.
+    const Window* top_level(const Window& w) const;
+    void update_shape(Mirror& m, const Window& w);
+    void push(HWND handle, Mirror& m);
+    // Marks the mirrors the server asks to repaint, without handling any other event.
+    void collect_exposures();
+    // Handles the queued X events; true when one was input for the display.
+    bool dispatch_pending();
+
+    std::unique_ptr<Connection> connection_;
+    ImageReader reader_;
+    ImageWriter writer_;
+    gfx::Size size_;
+    gfx::Bitmap screen_;
+    std::unordered_map<HWND, Mirror> mirrors_;
+    std::unordered_map<::Window, HWND> by_x_window_;
+    mutable gfx::Point last_pointer_;
+    int wake_fd_ = -1;
+};
+
+// The calling thread's display backend when it is an X11Backend; nullptr otherwise.
+X11Backend* current_x11_backend();
+
+}  // namespace velmo::platform::x11

@@ -1,0 +1,250 @@
+// The display on a real X server: the windowing and drawing calls mirrored as X windows, the
+// screen and pointer read from the server, and the failures a real server brings (no server, a
+// mirror destroyed by another client, the server going away).
+#include "support/xvfb_server.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+
+#include "platform/display.h"
+#include "platform/gdi.h"
+#include "platform/scoped.h"
+#include "platform/user.h"
+#include "platform/x11/connection.h"
+#include "platform/x11/desktop.h"
+#include "platform/x11/display_choice.h"
+#include "platform/x11/x11_backend.h"
+
+namespace velmo::platform::x11 {
+namespace {
+
+uint32_t pattern(int x, int y) { return (uint32_t(x * 5 % 256) << 16) | (uint32_t(y * 9 % 256) << 8) | uint32_t((x ^ y) % 256); }
+
+HWND window(gfx::Rect rect, WindowStyle style = WindowStyle::borderless())
+{
+    WindowDesc desc;
+    desc.rect = rect;
+    desc.style = style;
+    desc.title = "velmo test";
+    desc.visible = true;
+    return create_window(desc);
+}
+
+class X11BackendTest : public testing::XvfbTest {
+protected:
+    void SetUp() override
+    {
+        XvfbTest::SetUp();
+        if (IsSkipped())
+            return;
+        ASSERT_EQ(use_display(DisplayChoice::X11), DisplayChoice::X11);
+        observer_.emplace(server().name());
+    }
+    void TearDown() override
+    {
+        reset_display();
+        observer_.reset();
+        XvfbTest::TearDown();
+    }
+
+    static X11Backend& backend()
+    {
+        X11Backend* b = current_x11_backend();
+        EXPECT_NE(b, nullptr);
+        return *b;
+    }
+    // A second client, looking at the server the way any other program would.
+    Connection& observer() { return *observer_; }
+
+    static void draw_pattern(HWND w)
+    {
+        ScopedWindowDC dc(GetWindowDC(w), w);
+        RECT r;
+        GetWindowRect(w, &r);
+        for (int y = 0; y < r.bottom - r.top; ++y)
+            for (int x = 0; x < r.right - r.left; ++x)
+                SetPixel(dc.get(), x, y, gfx::Color::from_pixel(pattern(x, y)).to_colorref());
+    }
+
+    // The screen as the display reads it, copied out through a memory context.
+    static gfx::Bitmap screen_copy(gfx::Rect area)
+    {
+        ScopedWindowDC screen(GetDC(0), 0);
+        ScopedMemoryDC memory(CreateCompatibleDC(screen.get()));
+        ScopedGdiObject bitmap(CreateCompatibleBitmap(screen.get(), area.width, area.height));
+        ScopedSelection selected(memory.get(), bitmap.get());
+        EXPECT_TRUE(BitBlt(memory.get(), 0, 0, area.width, area.height, screen.get(), area.x, area.y, SRCCOPY));
+        return *bitmap_pixels(bitmap.get());
+    }
+
+    std::optional<Connection> observer_;
+};
+
+TEST_F(X11BackendTest, ScreenIsTheServersScreen)
+{
+    EXPECT_EQ(GetDeviceCaps(ScopedWindowDC(GetDC(0), 0).get(), HORZRES), screen_size().width);
+    EXPECT_EQ(GetDeviceCaps(ScopedWindowDC(GetDC(0), 0).get(), VERTRES), screen_size().height);
+}
+
+TEST_F(X11BackendTest, ShownWindowIsMirroredAndItsPixelsReachTheScreen)
+{
+    struct Case {
+        WindowStyle style;
+        gfx::Rect rect;
+    };
+    const Case cases[] = {
+        { WindowStyle::borderless(), { 30, 40, 64, 32 } },
+        { WindowStyle::sizable(), { 200, 100, 90, 70 } },
+    };
+    for (const Case& c : cases) {
+        HWND w = window(c.rect, c.style);
+        ASSERT_NE(w, 0u);
+        draw_pattern(w);
+        const Window* state = find_window(w);
+        // A framed window's frame comes from the window manager: the X window is the client area.
+        gfx::Rect shown = (c.style == WindowStyle::borderless() ? state->pixels.rect() : state->client_rect());
+        gfx::Rect on_screen = shown.translated(c.rect.location());
+
+        gfx::Bitmap seen = screen_copy(on_screen);
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x)
+                ASSERT_EQ(seen.word(x, y), pattern(shown.x + x, shown.y + y)) << x << "," << y;
+
+        ::Window mirror = backend().mirror_of(w);
+        ASSERT_NE(mirror, 0u);
+        EXPECT_EQ(window_rect(observer(), mirror), on_screen);
+        EXPECT_TRUE(is_viewable(observer(), mirror));
+        DestroyWindow(w);
+        EXPECT_FALSE(window_rect(observer(), mirror));
+    }
+}
+
+TEST_F(X11BackendTest, MovesTitlesVisibilityAndStackingFollow)
+{
+    HWND a = window({ 0, 0, 50, 50 });
+    HWND b = window({ 20, 20, 50, 50 });
+    ::Window xa = backend().mirror_of(a), xb = backend().mirror_of(b);
+
+    ASSERT_TRUE(MoveWindow(a, 100, 110, 60, 40, 1));
+    backend().flush();
+    EXPECT_EQ(window_rect(observer(), xa), (gfx::Rect { 100, 110, 60, 40 }));
+
+    ASSERT_TRUE(SetWindowTextA(a, "moved"));
+    XSync(backend().connection().get(), False);
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(observer().get(), xa, &name));
+    EXPECT_STREQ(name, "moved");
+    XFree(name);
+
+    ShowWindow(b, SW_HIDE);
+    XSync(backend().connection().get(), False);
+    EXPECT_FALSE(is_viewable(observer(), xb));
+    ShowWindow(b, SW_SHOW);
+    XSync(backend().connection().get(), False);
+    EXPECT_TRUE(is_viewable(observer(), xb));
+
+    MoveWindow(a, 20, 20, 50, 50, 1);  // over b again
+    auto top_colour = [&] {
+        ScopedWindowDC dc(GetDC(0), 0);
+        return GetPixel(dc.get(), 40, 40);
+    };
+    ScopedWindowDC da(GetWindowDC(a), a), db(GetWindowDC(b), b);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) {
+            SetPixel(da.get(), x, y, 0x0000FF);
+            SetPixel(db.get(), x, y, 0xFF0000);
+        }
+    EXPECT_EQ(top_colour(), COLORREF(0xFF0000));  // b, shown again, is on top
+    ASSERT_TRUE(BringWindowToTop(a));
+    EXPECT_EQ(top_colour(), COLORREF(0x0000FF));
+}
+
+TEST_F(X11BackendTest, WindowRegionIsTheBoundingShape)
+{
+    HWND w = window({ 10, 10, 80, 60 });
+    HRGN region = CreateRectRgn(0, 0, 80, 10);
+    ScopedGdiObject bar(CreateRectRgn(20, 10, 40, 60));
+    CombineRgn(region, region, bar.get(), RGN_OR);
+    ASSERT_TRUE(SetWindowRgn(w, region, 1));
+    XSync(backend().connection().get(), False);
+
+    int count = 0, ordering = 0;
+    XRectangle* rects = XShapeGetRectangles(observer().get(), backend().mirror_of(w), ShapeBounding, &count, &ordering);
+    std::vector<gfx::Rect> got;
+    for (int i = 0; i < count; ++i)
+        got.push_back({ rects[i].x, rects[i].y, rects[i].width, rects[i].height });
+    XFree(rects);
+    EXPECT_EQ(got, (std::vector<gfx::Rect> { { 0, 0, 80, 10 }, { 20, 10, 20, 50 } }));
+}
+
+TEST_F(X11BackendTest, PointerIsTheRealPointer)
+{
+    ASSERT_TRUE(SetCursorPos(321, 123));
+    EXPECT_EQ(pointer_position(observer()), (gfx::Point { 321, 123 }));
+    warp_pointer(observer(), { 17, 19 });
+    POINT p;
+    ASSERT_TRUE(GetCursorPos(&p));
+    EXPECT_EQ(p.x, 17);
+    EXPECT_EQ(p.y, 19);
+}
+
+TEST_F(X11BackendTest, MirrorDestroyedByAnotherClientBreaksNothing)
+{
+    HWND w = window({ 0, 0, 40, 40 });
+    XDestroyWindow(observer().get(), backend().mirror_of(w));
+    XSync(observer().get(), False);
+
+    draw_pattern(w);
+    EXPECT_TRUE(MoveWindow(w, 5, 5, 30, 30, 1));
+    EXPECT_TRUE(SetWindowTextA(w, "still here"));
+    HRGN region = CreateRectRgn(0, 0, 10, 10);
+    EXPECT_TRUE(SetWindowRgn(w, region, 1));
+    screen_copy({ 0, 0, 40, 40 });
+    EXPECT_TRUE(DestroyWindow(w));
+    EXPECT_FALSE(backend().connection().lost());
+}
+
+TEST_F(X11BackendTest, LostServerLeavesTheDisplayWorking)
+{
+    HWND w = window({ 0, 0, 40, 40 });
+    server().kill();
+    draw_pattern(w);
+    EXPECT_TRUE(MoveWindow(w, 5, 5, 30, 30, 1));
+    screen_copy({ 0, 0, 10, 10 });
+    POINT p;
+    GetCursorPos(&p);
+    HWND later = window({ 0, 0, 10, 10 });
+    EXPECT_NE(later, 0u);
+    EXPECT_TRUE(DestroyWindow(w));
+    EXPECT_TRUE(backend().connection().lost());
+}
+
+TEST(X11DisplayChoiceTest, ParsesTheThreeNames)
+{
+    EXPECT_EQ(parse_display_choice("x11"), DisplayChoice::X11);
+    EXPECT_EQ(parse_display_choice("memory"), DisplayChoice::Memory);
+    EXPECT_EQ(parse_display_choice("auto"), DisplayChoice::Auto);
+    EXPECT_EQ(parse_display_choice("X11"), std::nullopt);
+    EXPECT_EQ(parse_display_choice(""), std::nullopt);
+}
+
+TEST(X11DisplayChoiceTest, NoServerIsAnErrorForX11AndTheMemoryDisplayForAuto)
+{
+    std::optional<std::string> saved;
+    if (const char* d = std::getenv("DISPLAY"))
+        saved = d;
+    setenv("DISPLAY", ":4093", 1);
+    reset_display({ { 320, 200 } });
+    HWND kept = window({ 0, 0, 10, 10 });
+    EXPECT_THROW(use_display(DisplayChoice::X11), ConnectionError);
+    EXPECT_TRUE(IsWindow(kept));  // the display in use stays
+    EXPECT_EQ(use_display(DisplayChoice::Auto), DisplayChoice::Memory);
+    unsetenv("DISPLAY");
+    EXPECT_EQ(use_display(DisplayChoice::Auto), DisplayChoice::Memory);
+    if (saved)
+        setenv("DISPLAY", saved->c_str(), 1);
+    reset_display();
+}
+
+}  // namespace
+}  // namespace velmo::platform::x11
