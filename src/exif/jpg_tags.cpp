@@ -86,7 +86,14 @@ void clsKxLumoJPGTagsA::LetImageFile(Variant value) { read_file(value.to_string(
 void clsKxLumoJPGTagsA::read_file(std::string path)
 {
     image_path_ = std::move(path);
-    reader_.read(image_path_);
+    last_read_succeeded_ = false;
+    listed_into_.reset();
+    last_read_succeeded_ = reader_.read(image_path_) == ReadResult::Read;
+}
+
+bool clsKxLumoJPGTagsA::collection_describes_image() const
+{
+    return last_read_succeeded_ && tags_ && listed_into_.lock() == tags_;
 }
 
 Boolean clsKxLumoJPGTagsA::GetIntelByteAlignment() { return Boolean::from(reader_.little_endian()); }
@@ -152,6 +159,7 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
             lines += "\r\n";
         }
     }
+    listed_into_ = collection;
     return lines;
 }
 
@@ -182,8 +190,10 @@ std::string clsKxLumoJPGTagsA::GetDataTimeStampAsFileName(ByRef<Boolean> bChange
 {
     std::string stem;
     skip([&] { stem = stamp_stem(); });
-    // What became of the file is not reported to the caller.
-    if (bChangeImageFileName.get().is_true())
+    // What became of the file is not reported to the caller. The stamp names a file only when the
+    // collection holds that file's tags: never after a read that failed or found no EXIF block
+    // (a folder, a PNG), before ListInfo, or with another reader's collection put in.
+    if (bChangeImageFileName.get().is_true() && collection_describes_image())
         skip([&] { rename_to_stem(image_path_, stem); });
     return stem;
 }

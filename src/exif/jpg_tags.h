@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "automation/object.h"
@@ -49,9 +50,15 @@ public:
 private:
     TagItemsRef& tags();
 
+    // Whether the collection holds the tags of the file ImageFile names: true only after a read of
+    // it that succeeded and a ListInfo since, into the collection still in place.
+    bool collection_describes_image() const;
+
     TagItemsRef tags_;
     std::string image_path_;
     ExifReader reader_;
+    bool last_read_succeeded_ = false;
+    std::weak_ptr<clsKxLumoJPGTagsItemsA> listed_into_;  // the collection ListInfo filled since the last read
 };
 
 }  // namespace velmo::exif

@@ -150,6 +150,7 @@ std::string_view describe(RenameOutcome outcome)
     case RenameOutcome::WouldRename: return "would be renamed";
     case RenameOutcome::AlreadyNamed: return "already so named";
     case RenameOutcome::NoStamp: return "no time stamp";
+    case RenameOutcome::NotAFile: return "not a regular file";
     case RenameOutcome::TargetExists: return "target exists";
     case RenameOutcome::Failed: return "cannot be renamed";
     }
@@ -161,6 +162,9 @@ RenameOutcome rename_to_stem(const std::string& image_path, std::string_view ste
     // The stem's shape also keeps separators and ".." out of the target.
     if (!is_real_moment(stem))
         return RenameOutcome::NoStamp;
+    struct stat image {};
+    if (::stat(image_path.c_str(), &image) == 0 && !S_ISREG(image.st_mode))
+        return RenameOutcome::NotAFile;
     std::string target = stamp_target(image_path, stem);
     if (target == image_path)
         return RenameOutcome::AlreadyNamed;

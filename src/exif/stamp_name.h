@@ -2,7 +2,7 @@
 // text "YYYY:MM:DD HH:MM:SS", and the rename that gives an image that name in its own folder.
 //
 // The rename never loses a file: it never replaces an existing file, never leaves the image's
-// folder, and happens only for a stem that names a real moment.
+// folder, renames only a regular file, and happens only for a stem that names a real moment.
 #pragma once
 
 #include <string>
@@ -27,6 +27,7 @@ enum class RenameOutcome {
     WouldRename,   // a dry run found nothing in the way
     AlreadyNamed,  // the target is the image itself
     NoStamp,       // the stem does not name a real moment
+    NotAFile,      // the image path names a folder or some other thing than a regular file
     TargetExists,
     Failed,        // the image is missing or the folder refuses the change
 };

@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+
 #include "automation/late.h"
 #include "exif/catalogue.h"
 #include "exif/jpg_tags.h"
@@ -434,6 +436,60 @@ TEST_F(ExifStampNames, AMissingImageIsNoError)
     EXPECT_FALSE(exists("25122019_143005.jpg"));
 }
 
+TEST_F(ExifStampNames, RenamesOnlyTheRegularFileWhoseReadFilledTheCollection)
+{
+    // Each case lists img.jpg (stamp 2019:12:25 14:30:05) with a reader, then does something after
+    // which the collection's stamp no longer belongs to what ImageFile names. The stem still comes
+    // back, but nothing is renamed.
+    struct Renamer {
+        ObjectRef reader;   // the reader asked for the name
+        std::string stays;  // the file ImageFile names, which must keep its name
+    };
+    struct Case {
+        const char* what;
+        std::function<Renamer(const ObjectRef&)> then;
+    } cases[] = {
+        { "a folder read next",
+            [this](const ObjectRef& reader) {
+                std::filesystem::create_directory(folder / "album.jpg");
+                late::let(reader, "ImageFile", (folder / "album.jpg").string());
+                return Renamer { reader, "album.jpg" };
+            } },
+        { "a PNG read next",
+            [this](const ObjectRef& reader) {
+                late::let(reader, "ImageFile", write("picture.png", { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' }));
+                return Renamer { reader, "picture.png" };
+            } },
+        { "a read that failed next",
+            [this](const ObjectRef& reader) {
+                EXPECT_VELMO_ERROR(open(reader, "broken.jpg", Layout { ByteOrder::LittleEndian, { crafted(1, 13, 1, 0) } }),
+                    err::ReadMetaInfo, "ReadMetaInfo");
+                return Renamer { reader, "broken.jpg" };
+            } },
+        { "a read without ListInfo after it",
+            [this](const ObjectRef& reader) {
+                open(reader, "other.jpg",
+                    Layout { ByteOrder::LittleEndian, { shorts(274, { 1 }) }, { ascii(tag::DateTimeOriginal, "2020:01:01 10:00:00") } });
+                return Renamer { reader, "other.jpg" };
+            } },
+        { "a reader given img.jpg's collection",
+            [this](const ObjectRef& reader) {
+                ObjectRef other = listed("other.jpg", "2020:01:01 10:00:00");
+                late::set(other, "TagsObject", late::get(reader, "TagsObject").to_object());
+                return Renamer { other, "other.jpg" };
+            } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            std::filesystem::remove_all(entry.path());
+        Renamer renamer = c.then(listed("img.jpg", "2019:12:25 14:30:05"));
+        EXPECT_EQ(late::call(renamer.reader, "GetDataTimeStampAsFileName", True), Variant("25122019_143005"));
+        EXPECT_TRUE(exists(renamer.stays));
+        EXPECT_FALSE(exists("25122019_143005.jpg"));
+    }
+}
+
 TEST(ExifStampName, RenameOutcomes)
 {
     TempFolder folder;
@@ -456,6 +512,9 @@ TEST(ExifStampName, RenameOutcomes)
         EXPECT_EQ(rename_to_stem(image, c.stem, c.mode), c.outcome) << c.stem;
     EXPECT_EQ(rename_to_stem((folder / "02012020_000000.jpg").string(), "02012020_000000"), RenameOutcome::AlreadyNamed);
     EXPECT_EQ(rename_to_stem(image, "03012020_000000"), RenameOutcome::Failed) << "the image is gone";
+    std::filesystem::create_directory(folder / "album.jpg");
+    EXPECT_EQ(rename_to_stem((folder / "album.jpg").string(), "03012020_000000"), RenameOutcome::NotAFile);
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "album.jpg"));
     EXPECT_EQ(stamp_target("photo.jpg", "01012020_000000"), "01012020_000000.jpg");
     EXPECT_EQ(stamp_target("/a/b.c/photo", "x"), "/a/b.c/x.jpg");
 }
