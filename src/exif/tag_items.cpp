@@ -131,13 +131,19 @@ Boolean clsKxLumoJPGTagsItemsA::IsItemExistInItems(ByRef<std::string> sKey) { re
 
 Long clsKxLumoJPGTagsItemsA::GetIndexForKey(ByRef<std::string> sKey)
 {
-    std::string key = sKey.get();
-    Long index = 0;
-    for (const auto& item : items_) {
-        if (same_text_ignoring_case(item->key(), key))
-            index = item->index();
+    // The current position, which Item and Remove take, rather than the running number the item
+    // got when added: after a Remove the two differ.
+    return Long(int64_t(position_of_key(sKey.get())));
+}
+
+size_t clsKxLumoJPGTagsItemsA::position_of_key(std::string_view key) const
+{
+    size_t position = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (same_text_ignoring_case(items_[i]->key(), key))
+            position = i + 1;
     }
-    return index;
+    return position;
 }
 
 ObjectRef clsKxLumoJPGTagsItemsA::GetTagForTagName(ByRef<std::string> sTagName) { return tag_for_name(sTagName.get()); }
@@ -239,12 +245,7 @@ size_t clsKxLumoJPGTagsItemsA::position_for(ByRef<Variant>& index)
     size_t count = items_.size();
     if (value.type() == VarType::String) {
         // The current position of the last item with that key.
-        std::string key = value.to_string();
-        size_t position = 0;
-        for (size_t i = 0; i < count; ++i) {
-            if (same_text_ignoring_case(items_[i]->key(), key))
-                position = i + 1;
-        }
+        size_t position = position_of_key(value.to_string());
         index = Variant(Long(int64_t(position)));
         if (position == 0)
             show_not_found();

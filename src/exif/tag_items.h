@@ -6,7 +6,8 @@
 // nothing. Items are shared: whoever holds one keeps it valid after it leaves the collection.
 //
 // Clear starts the running number (each item's Index) again at 1, and a key given to Item or
-// Remove resolves to that item's current position, so keys keep working after a refill.
+// Remove, or to GetIndexForKey, resolves to that item's current position, so keys keep working
+// after a refill or a Remove.
 #pragma once
 
 #include <memory>
@@ -60,6 +61,8 @@ public:
 
 private:
     TagItemRef make_item(const NewTag& tag);
+    // The position (1..Count) of the last item with that key, letter case ignored; 0 for none.
+    size_t position_of_key(std::string_view key) const;
     // The position (1..Count) an Item or Remove argument names, writing back a key's position;
     // 0 after showing the "Not Found..." box.
     size_t position_for(ByRef<Variant>& index);

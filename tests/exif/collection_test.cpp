@@ -189,10 +189,14 @@ TEST(ExifTagItems, RemoveMovesTheLaterItemsUp)
     EXPECT_EQ(key_of(item_at(items, Long(1))), "KEY2");
     EXPECT_EQ(key_of(removed), "KEY1") << "a removed item stays valid for its holder";
 
-    // A key resolves to the item's current position, even after a removal.
+    // A key resolves to the item's current position, even after a removal, and so does
+    // GetIndexForKey, whose answer Item takes back to the same item.
     Variant index("KEY3");
     EXPECT_EQ(key_of(item_by_ref(items, index)), "KEY3");
     EXPECT_EQ(index, Variant(Long(2)));
+    EXPECT_EQ(late::call(items, "GetIndexForKey", "key3"), Variant(Long(2)));
+    EXPECT_EQ(key_of(item_at(items, late::call(items, "GetIndexForKey", "KEY3"))), "KEY3");
+    EXPECT_EQ(late::call(items, "GetIndexForKey", "KEY1"), Variant(Long(0)));
     Variant remove_index("key2");
     Variant* args[] = { &remove_index };
     late::invoke(items, "Remove", Invoke::Call, args);
