@@ -7,6 +7,12 @@
 #if VELMO_HAS_EXIF
 #include "exif/register.h"
 #endif
+#if VELMO_HAS_CAPTURE
+#include "capture/register.h"
+#endif
+#if VELMO_HAS_EFFECTS
+#include "effects/register.h"
+#endif
 
 namespace velmo::velmo10 {
 
@@ -18,6 +24,12 @@ void load()
 #endif
 #if VELMO_HAS_EXIF
     exif::register_classes();
+#endif
+#if VELMO_HAS_CAPTURE
+    capture::register_classes();
+#endif
+#if VELMO_HAS_EFFECTS
+    effects::register_classes();
 #endif
 }
 
@@ -35,6 +47,12 @@ const TypeLibrary& type_library()
 #if VELMO_HAS_GRADIENTS
         add(gradients::classes());
         add_enums(gradients::enumerations());
+#endif
+#if VELMO_HAS_CAPTURE
+        add(capture::classes());
+#endif
+#if VELMO_HAS_EFFECTS
+        add(effects::classes());
 #endif
 #if VELMO_HAS_EXIF
         add(exif::classes());
