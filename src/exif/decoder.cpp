@@ -200,8 +200,9 @@ std::string display_text(TagRecord& record, ByteView raw, ByteOrder order)
         return decode_undefined(record, raw, order);
     case 0:
         return "";
-    default:  // BYTE, SHORT, LONG, FLOAT, DOUBLE: the first component's bytes as an unsigned number
-        return decimal_text(static_cast<double>(raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order)));
+    default:  // BYTE, SHORT, LONG, FLOAT, DOUBLE: the first component's bytes as an unsigned number,
+              // in decimal digits however large (an 8-byte DOUBLE's bits too)
+        return fixed_text(static_cast<double>(raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order)), 0);
     }
 }
 

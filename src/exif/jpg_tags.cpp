@@ -16,6 +16,8 @@ namespace {
 
 constexpr std::string_view not_exif_text = "File is not in EXIF format.";
 
+std::string not_found_text(int32_t id) { return "Tag " + std::to_string(id) + " not found."; }
+
 std::filesystem::path profile_in_library_folder()
 {
     std::string folder = late::get(host::app(), "Path").to_string();
@@ -100,13 +102,20 @@ Boolean clsKxLumoJPGTagsA::GetIntelByteAlignment() { return Boolean::from(reader
 
 Long clsKxLumoJPGTagsA::MetaInfo(Long l_ID, ByRef<std::string> StringData)
 {
-    std::string text;
-    Long result = meta_info(l_ID.value(), text);
-    StringData = std::move(text);
-    return result;
+    const TagRecord* record = find_record(l_ID.value());
+    // The text is stored before the number's conversion, which may overflow.
+    StringData = record ? record->string_data : not_found_text(l_ID.value());
+    return record ? clng(record->data.value_or(0)) : Long(0);
 }
 
 Long clsKxLumoJPGTagsA::meta_info(int32_t id, std::string& string_data)
+{
+    const TagRecord* record = find_record(id);
+    string_data = record ? record->string_data : not_found_text(id);
+    return record ? clng(record->data.value_or(0)) : Long(0);
+}
+
+const TagRecord* clsKxLumoJPGTagsA::find_record(int32_t id) const
 {
     if (reader_.result() == ReadResult::NotExif)
         throw Error(err::MetaInfo, "MetaInfo", std::string(not_exif_text));
@@ -114,13 +123,10 @@ Long clsKxLumoJPGTagsA::meta_info(int32_t id, std::string& string_data)
     if (!records)
         raise(err::SubscriptOutOfRange);
     for (const auto& record : *records) {
-        if (record.id == id) {
-            string_data = record.string_data;
-            return clng(record.data.value_or(0));
-        }
+        if (record.id == id)
+            return &record;
     }
-    string_data = "Tag " + std::to_string(id) + " not found.";
-    return 0;
+    return nullptr;
 }
 
 std::string clsKxLumoJPGTagsA::GetTagName(Long lID) { return tag_name(lID.value()); }

@@ -49,6 +49,9 @@ public:
 
 private:
     TagItemsRef& tags();
+    // The first record of that tag, or nullptr; raises 10 after a file without EXIF block and 9
+    // before any read found one.
+    const TagRecord* find_record(int32_t id) const;
 
     // Whether the collection holds the tags of the file ImageFile names: true only after a read of
     // it that succeeded and a ListInfo since, into the collection still in place.

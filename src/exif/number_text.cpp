@@ -33,7 +33,7 @@ std::string fixed_text(double value, int decimals)
     const auto count = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, units).ptr - digits);
     const auto places = static_cast<size_t>(decimals);
     std::string text;
-    if (value < 0 && units != 0)
+    if (value < 0)
         text += '-';
     if (count <= places) {
         text += "0.";

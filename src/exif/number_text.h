@@ -10,7 +10,7 @@ namespace velmo::exif {
 
 // The value to the nearest whole number (decimals 0), tenth (1) or thousandth (3), with exactly
 // that many decimals and at least one integer digit. A tie between two neighbours goes away from
-// zero; a value that rounds to zero has no minus sign.
+// zero; a negative value keeps its minus sign, even when it rounds to zero (-0.0).
 std::string fixed_text(double value, int decimals);
 
 // A whole number without decimal part; any other number with up to 15 significant digits.

@@ -47,6 +47,7 @@ const ValueCase value_cases[] = {
     { "ShutterSpeedValue 7/1", srationals(tag::ShutterSpeedValue, { { 7, 1 } }), "128", 7 },
     { "ShutterSpeedValue -1/1", srationals(tag::ShutterSpeedValue, { { -1, 1 } }), "1", -1 },
     { "ExposureBiasValue -1/3", srationals(tag::ExposureBiasValue, { { 0xFFFFFFFF, 3 } }), "-0.3", -1.0 / 3 },
+    { "ExposureBiasValue -1/30 keeps its sign", srationals(tag::ExposureBiasValue, { { -1, 30 } }), "-0.0", -1.0 / 30 },
     // The formula of a special tag with denominator 0 takes the value field, the offset.
     { "XResolution 72/0", rationals(tag::XResolution, { { 72, 0 } }), "26.0", at_offset },
     // One value the formula cannot take shows the plain fraction, and the read goes on.
@@ -82,7 +83,9 @@ const ValueCase value_cases[] = {
     { "BYTE 200", numbers_of(1, Byte, { 200 }), "200", 200 },
     { "LONG 4000000000", longs(1, { 4000000000 }), "4000000000", 4000000000.0 },
     { "FLOAT bits as a number", numbers_of(1, Float, { 0x3F800000 }), "1065353216", 0x3F800000 },
-    { "DOUBLE bits as a number", numbers_of(1, DoubleType, { 0x3FF0000000000000 }), "4.60718241880002E+18", at_offset },
+    { "DOUBLE bits as a number", numbers_of(1, DoubleType, { 0x3FF0000000000000 }), "4607182418800017408", at_offset },
+    { "DOUBLE -2.25 bits as a number", numbers_of(1, DoubleType, { static_cast<int64_t>(0xC002000000000000) }), "13835621005235585024", at_offset },
+    { "FLOAT bits with the top bit set", numbers_of(1, Float, { 0xC0100000 }), "3222274048", 0xC0100000 },
     { "type 0", crafted(1, 0, 5, 0x01020304), "", 0x01020304 },
     // Texts.
     { "ASCII in the value field", ascii(271, "abc"), "abc", field_bytes("abc") },

@@ -30,7 +30,11 @@ TEST(ExifFixedText, PatternsRoundToTheirDecimals)
         { -0.25, 1, "-0.3" },
         { 2.5, 0, "3" },
         { 0.15, 1, "0.1" },           // 0.15 is stored just below the tie
-        { -0.04, 1, "0.0" },          // rounds to zero: no minus sign
+        { -0.04, 1, "-0.0" },         // rounds to zero and keeps its sign
+        { -1.0 / 30, 1, "-0.0" },
+        { -0.0004, 3, "-0.000" },
+        { -0.4, 0, "-0" },
+        { -0.0, 1, "0.0" },           // negative zero is no negative value
         { 0.0078125, 0, "0" },
         { 1e20, 1, "100000000000000000000.0" },
         { 4294967295.0, 3, "4294967295.000" },
