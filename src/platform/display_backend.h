@@ -80,6 +80,11 @@ public:
     virtual void window_damaged(const Window&) { }
     virtual void window_destroyed(HWND) { }
 
+    // A move of the top-level window by the pointer is starting at `pointer` (screen coordinates)
+    // with the left button down. True when the window system's own move takes it over (a window
+    // manager then moves the window and the display hears of it); false: the display's move loop runs.
+    virtual bool begin_window_move(const Window&, gfx::Point /*pointer*/) { return false; }
+
     // ---- Input and wake-ups ---------------------------------------------------------------
     // Called once by the display that owns the backend; the sink outlives the backend's use of it.
     void connect(InputSink& sink) { sink_ = &sink; }

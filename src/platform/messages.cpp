@@ -187,7 +187,13 @@ BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove)
 {
     if (!msg)
         return 0;
-    return retrieve(display(), *msg, window, first, last, (remove & PM_REMOVE) != 0, any_age);
+    bool removing = (remove & PM_REMOVE) != 0;
+    if (retrieve(display(), *msg, window, first, last, removing, any_age))
+        return 1;
+    // Input that reached the backend since the last wait (a real server's events) is collected
+    // without waiting, as a peek on a real queue sees it.
+    display().backend().wait_for_events(std::chrono::steady_clock::time_point {});
+    return retrieve(display(), *msg, window, first, last, removing, any_age);
 }
 
 BOOL GetMessageA(MSG* msg, HWND window, UINT first, UINT last)

@@ -49,6 +49,8 @@ inline constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
 inline constexpr UINT WM_NCRBUTTONUP = 0x00A5;
 inline constexpr UINT WM_NCMBUTTONDOWN = 0x00A7;
 inline constexpr UINT WM_NCMBUTTONUP = 0x00A8;
+inline constexpr UINT WM_KEYDOWN = 0x0100;  // wParam: the virtual-key code
+inline constexpr UINT WM_KEYUP = 0x0101;
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;
 inline constexpr UINT WM_LBUTTONDOWN = 0x0201;
@@ -84,6 +86,7 @@ inline constexpr int VK_MBUTTON = 0x04;
 inline constexpr int VK_SHIFT = 0x10;
 inline constexpr int VK_CONTROL = 0x11;
 inline constexpr int VK_MENU = 0x12;
+inline constexpr int VK_ESCAPE = 0x1B;
 
 // Timers below this period run at it.
 inline constexpr UINT USER_TIMER_MINIMUM = 10;

@@ -42,6 +42,8 @@ void run_move_loop(HWND window)
     // Nothing to follow: the button is already up and no input is queued that could say otherwise.
     if (!w || window == d.desktop() || (!q.button_held(MouseButton::Left) && q.raw_input.empty() && q.input.empty()))
         return;
+    if (w->parent == 0 && d.backend().begin_window_move(*w, q.last_input_at))
+        return;
     gfx::Point grab = q.last_input_at - d.screen_origin(*w);
     SetCapture(window);
     SendMessageA(window, WM_ENTERSIZEMOVE, 0, 0);

@@ -3,11 +3,20 @@
 // mirror destroyed by another client, the server going away).
 #include "support/xvfb_server.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
 
 #include "platform/display.h"
 #include "platform/gdi.h"
+#include "platform/messages.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
 #include "platform/x11/connection.h"
@@ -77,8 +86,46 @@ protected:
         return *bitmap_pixels(bitmap.get());
     }
 
+    // Delivers the thread's messages until `done` holds; false after two seconds without.
+    static bool pump_until(const std::function<bool()>& done)
+    {
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end) {
+            MSG msg;
+            while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            if (done())
+                return true;
+            usleep(5000);
+        }
+        return false;
+    }
+
+    // Fake input, as a person at the server would make it.
+    void press(int button, bool down)
+    {
+        XTestFakeButtonEvent(observer().get(), static_cast<unsigned>(button), down, CurrentTime);
+        XSync(observer().get(), False);
+    }
+    void move_pointer(gfx::Point to)
+    {
+        XTestFakeMotionEvent(observer().get(), observer().screen(), to.x, to.y, CurrentTime);
+        XSync(observer().get(), False);
+    }
+
     std::optional<Connection> observer_;
 };
+
+// A skinned window's drag: a left press anywhere starts the caption move.
+LRESULT drag_anywhere(HWND w, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_LBUTTONDOWN) {
+        ReleaseCapture();
+        SendMessageA(w, WM_NCLBUTTONDOWN, WPARAM(HTCAPTION), 0);
+        return 0;
+    }
+    return DefWindowProcA(w, message, wparam, lparam);
+}
 
 TEST_F(X11BackendTest, ScreenIsTheServersScreen)
 {
@@ -186,6 +233,99 @@ TEST_F(X11BackendTest, PointerIsTheRealPointer)
     ASSERT_TRUE(GetCursorPos(&p));
     EXPECT_EQ(p.x, 17);
     EXPECT_EQ(p.y, 19);
+}
+
+TEST_F(X11BackendTest, ButtonsKeysAndCloseBecomeMessages)
+{
+    HWND w = window({ 100, 50, 80, 60 });
+    std::vector<MSG> got;
+    set_window_procedure(w, [&](HWND h, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        if (message == WM_LBUTTONDOWN || message == WM_RBUTTONUP || message == WM_KEYDOWN || message == WM_CLOSE)
+            got.push_back({ h, message, wparam, lparam });
+        return DefWindowProcA(h, message, wparam, lparam);
+    });
+    backend().flush();
+    move_pointer({ 110, 70 });
+    press(1, true);
+    press(1, false);
+    press(3, true);
+    press(3, false);
+    ASSERT_TRUE(pump_until([&] { return got.size() >= 2; }));
+    EXPECT_EQ(got[0].message, WM_LBUTTONDOWN);
+    EXPECT_EQ(got[0].lParam, MAKELPARAM(10, 20));
+    EXPECT_EQ(got[1].message, WM_RBUTTONUP);
+
+    ::Display* d = observer().get();
+    XSetInputFocus(d, backend().mirror_of(w), RevertToParent, CurrentTime);
+    XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_Escape), True, CurrentTime);
+    XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_Escape), False, CurrentTime);
+    XSync(d, False);
+    ASSERT_TRUE(pump_until([&] { return got.size() >= 3; }));
+    EXPECT_EQ(got[2].message, WM_KEYDOWN);
+    EXPECT_EQ(got[2].wParam, WPARAM(VK_ESCAPE));
+
+    // The window manager's close button: WM_CLOSE, whose default destroys the window.
+    ::Window mirror = backend().mirror_of(w);
+    XEvent close {};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = mirror;
+    close.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    XSendEvent(d, mirror, False, NoEventMask, &close);
+    XSync(d, False);
+    ASSERT_TRUE(pump_until([&] { return !IsWindow(w); }));
+    EXPECT_EQ(got.back().message, WM_CLOSE);
+    EXPECT_FALSE(window_rect(observer(), mirror));
+}
+
+TEST_F(X11BackendTest, DragMovesTheRealWindow)
+{
+    HWND w = window({ 50, 50, 100, 80 });
+    set_window_procedure(w, drag_anywhere);
+    backend().flush();
+    move_pointer({ 60, 60 });
+    press(1, true);
+    for (int step = 1; step <= 4; ++step)
+        move_pointer({ 60 + 25 * step, 60 + 10 * step });
+    press(1, false);
+    RECT r {};
+    ASSERT_TRUE(pump_until([&] { return GetWindowRect(w, &r) && r.left == 150 && GetCapture() == 0; }));
+    EXPECT_EQ(r.top, 90);
+    EXPECT_EQ(window_rect(observer(), backend().mirror_of(w)), (gfx::Rect { 150, 90, 100, 80 }));
+}
+
+TEST_F(X11BackendTest, DragIsHandedToAWindowManagerThatOffersIt)
+{
+    HWND w = window({ 50, 50, 100, 80 });
+    set_window_procedure(w, drag_anywhere);
+    backend().flush();
+    // The observer plays the window manager: it announces the move and receives the request.
+    ::Display* d = observer().get();
+    Atom supported[] = { XInternAtom(d, "_NET_WM_MOVERESIZE", False) };
+    XChangeProperty(d, observer().root(), XInternAtom(d, "_NET_SUPPORTED", False), XA_ATOM, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(supported), 1);
+    XSelectInput(d, observer().root(), SubstructureRedirectMask);
+    XSync(d, False);
+
+    move_pointer({ 70, 65 });
+    press(1, true);
+    std::optional<XClientMessageEvent> request;
+    ASSERT_TRUE(pump_until([&] {
+        while (XPending(d)) {
+            XEvent e;
+            XNextEvent(d, &e);
+            if (e.type == ClientMessage && e.xclient.message_type == supported[0])
+                request = e.xclient;
+        }
+        return request.has_value();
+    }));
+    EXPECT_EQ(request->window, backend().mirror_of(w));
+    EXPECT_EQ(request->data.l[0], 70);
+    EXPECT_EQ(request->data.l[1], 65);
+    EXPECT_EQ(request->data.l[2], 8);  // move
+    EXPECT_EQ(GetCapture(), 0u);        // the display runs no loop of its own
+    press(1, false);
 }
 
 TEST_F(X11BackendTest, MirrorDestroyedByAnotherClientBreaksNothing)

@@ -11,6 +11,7 @@
 #include "platform/display.h"
 #include "platform/display_state.h"
 #include "platform/gdi.h"
+#include "platform/messages.h"
 #include "platform/user.h"
 #include "platform/x11/desktop.h"
 #include "platform/x11/events.h"
@@ -37,7 +38,6 @@ X11Backend::X11Backend(const std::string& display_name)
 {
     // Windows made by other programs are not ours to watch; the root tells when the active one changes.
     XSelectInput(connection_->get(), connection_->root(), PropertyChangeMask);
-    on_close_request = [](HWND handle) { DestroyWindow(handle); };
 }
 
 X11Backend::~X11Backend()
@@ -60,6 +60,8 @@ const gfx::Bitmap& X11Backend::screen(uint64_t, const std::function<std::vector<
 
 gfx::Point X11Backend::cursor_position() const
 {
+    if (event_pointer_)
+        return *event_pointer_;
     if (auto p = pointer_position(*connection_))
         last_pointer_ = *p;
     return last_pointer_;
@@ -203,6 +205,17 @@ void X11Backend::window_destroyed(HWND handle)
     mirrors_.erase(it);
 }
 
+bool X11Backend::begin_window_move(const Window& w, gfx::Point pointer)
+{
+    Mirror* m = mirror(w.handle);
+    if (!m || m->gone || !begin_wm_move(*connection_, m->window->id(), pointer, Button1))
+        return false;
+    // The window manager holds the pointer from now on; the release goes to it, not to us.
+    if (sink())
+        sink()->button_changed(MouseButton::Left, false);
+    return true;
+}
+
 void X11Backend::push(HWND handle, Mirror& m)
 {
     m.stale = false;
@@ -262,16 +275,18 @@ bool X11Backend::dispatch_pending()
             if (e->button < 1 || e->button > 3)
                 break;
             if (sink()) {
+                event_pointer_ = e->screen;
                 sink()->pointer_moved(e->screen);
                 sink()->button_changed(buttons[e->button - 1], e->kind == Kind::ButtonDown);
+                event_pointer_.reset();
             }
             input = true;
             break;
         }
         case Kind::KeyDown:
         case Kind::KeyUp:
-            if (handle && e->key && on_key)
-                on_key(handle, e->key, e->kind == Kind::KeyDown);
+            if (handle && e->key)
+                PostMessageA(handle, e->kind == Kind::KeyDown ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(e->key), 0);
             input = true;
             break;
         case Kind::Repaint:
@@ -291,8 +306,8 @@ bool X11Backend::dispatch_pending()
             }
             break;
         case Kind::CloseRequest:
-            if (handle && on_close_request)
-                on_close_request(handle);
+            if (handle)
+                PostMessageA(handle, WM_CLOSE, 0, 0);
             input = true;
             break;
         case Kind::Destroyed:

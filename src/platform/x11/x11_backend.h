@@ -1,7 +1,8 @@
 // X11Backend: the display on a real X server. Each shown top-level window of the display is
 // mirrored by an X window (mirror_window.h) that shows its pixels, with its children drawn in;
 // reading the screen reads the root window, so other programs' windows are seen too; the pointer
-// is the real one; X input comes back to the display through its InputSink.
+// is the real one; X input comes back to the display: pointer and buttons through its InputSink,
+// keys as WM_KEYDOWN and WM_KEYUP and a close request as WM_CLOSE, posted to the window.
 //
 // Pixels are pushed lazily: drawing only marks a mirror stale, and stale mirrors are pushed before
 // the screen is read and before the thread waits for events, so a gradient of many primitives
@@ -13,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -42,15 +44,10 @@ public:
     void window_reshaped(const Window& w) override;
     void window_damaged(const Window& w) override;
     void window_destroyed(HWND handle) override;
+    bool begin_window_move(const Window& w, gfx::Point pointer) override;
 
     void wait_for_events(Deadline deadline) override;
     void wake() override;
-
-    // What a request of the window manager or the user to close a window does; by default the
-    // window is destroyed, as an unhandled close request would.
-    std::function<void(HWND)> on_close_request;
-    // Keys pressed or released while a mirror has the focus, as virtual-key codes (events.h).
-    std::function<void(HWND, int key, bool down)> on_key;
 
     Connection& connection() { return *connection_; }
     // The X window mirroring `handle`; 0 when it has none.
@@ -86,6 +83,9 @@ private:
     std::unordered_map<HWND, Mirror> mirrors_;
     std::unordered_map<::Window, HWND> by_x_window_;
     mutable gfx::Point last_pointer_;
+    // While an event is handed to the display: where the pointer was then. The display asks for
+    // the pointer to place a button, and the server's pointer may have moved on since.
+    std::optional<gfx::Point> event_pointer_;
     int wake_fd_ = -1;
 };
 
