@@ -1,5 +1,7 @@
 #include "exif/profile.h"
 
+#include "exif/number_text.h"
+
 namespace velmo::exif {
 
 namespace {
@@ -72,6 +74,28 @@ std::string_view cut_to_chars(std::string_view text, size_t max)
     return text;
 }
 
+bool is_utf8(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (length == 0 || length > text.size() - i)
+            return false;
+        uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        static constexpr uint32_t lowest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+        if (code < lowest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 std::string_view unquote(std::string_view value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -88,10 +112,17 @@ Profile Profile::parse(std::string_view text)
 
     Profile profile;
     Keys* current = nullptr;
+    std::string latin1_line;
     while (!text.empty()) {
         size_t end = text.find('\n');
         std::string_view line = trim(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        // A line that is not UTF-8 comes from a file saved in a single-byte code page: read as
+        // Latin-1, its keys still match the display texts, which are UTF-8.
+        if (!is_utf8(line)) {
+            latin1_line = latin1_to_utf8(line);
+            line = latin1_line;
+        }
 
         if (line.empty() || line.front() == ';')
             continue;

@@ -4,7 +4,8 @@
 // at most 1023 characters (longer ones are cut); an empty value counts as absent; lines are
 // "[section]", "key=value" or comments starting with ";". Blanks around names and values are
 // dropped, and a value wrapped in matching quotes loses them. When a key appears twice in a
-// section, or a section twice, the first value found wins.
+// section, or a section twice, the first value found wins. The file is UTF-8; a line that is not
+// valid UTF-8 is read as Latin-1 (a file saved in a single-byte code page).
 #pragma once
 
 #include <string>

@@ -77,6 +77,33 @@ TEST(ExifProfile, ManySectionsAnswerTheSame)
     }
 }
 
+TEST(ExifProfile, LinesThatAreNotUtf8AreReadAsLatin1)
+{
+    // A file saved in a single-byte code page, with one line of UTF-8 among them: keys and values
+    // come out as UTF-8, so that they match the decoded texts.
+    const Profile profile = Profile::parse("[Make]\r\n"
+                                           "Caf\xE9=Caf\xE9 Noir\r\n"
+                                           "Gr\xC3\xBCn=Gr\xC3\xBCn (UTF-8)\r\n"
+                                           "Stra\xDF" "e=\xAB" "Stra\xDF" "e\xBB\r\n"
+                                           "[Model]\n"
+                                           "\xC3=lone lead byte\n"
+                                           "\xE9t\xE9=summer\n");
+    struct Case {
+        const char* section;
+        const char* key;
+        std::string value;
+    } cases[] = {
+        { "Make", "Caf\xC3\xA9", "Caf\xC3\xA9 Noir" },
+        { "Make", "Gr\xC3\xBCn", "Gr\xC3\xBCn (UTF-8)" },
+        { "Make", "Stra\xC3\x9F" "e", "\xC2\xAB" "Stra\xC3\x9F" "e\xC2\xBB" },
+        { "Model", "\xC3\x83", "lone lead byte" },
+        { "Model", "\xC3\xA9t\xC3\xA9", "summer" },
+        { "Make", "Caf\xE9", "" },  // the raw byte itself is no key
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(profile.value(c.section, c.key), c.value) << "[" << c.section << "] " << c.key;
+}
+
 TEST(ExifProfile, CutsLongValuesAtWholeCharacters)
 {
     // 1022 ASCII letters then a two-byte character: the 1023rd character is kept whole.

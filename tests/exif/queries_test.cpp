@@ -305,6 +305,14 @@ TEST_F(ExifQueries, ExifIniMapsAndWrapsDisplayTexts)
     EXPECT_EQ(meta_info(reader, 274).second, "1");
 }
 
+TEST_F(ExifQueries, ExifIniInALegacyCodePageMatchesAccentedTexts)
+{
+    write_ini("[Make]\nCaf\xE9=Coffee \xE0 la carte\n");
+    ObjectRef reader = new_reader();
+    open(reader, "latin.jpg", Layout { ByteOrder::LittleEndian, { ascii(271, "Caf\xE9") } });
+    EXPECT_EQ(meta_info(reader, 271).second, "Coffee \xC3\xA0 la carte");
+}
+
 TEST_F(ExifQueries, ExifDirectoryIsFoundThroughTheMappedText)
 {
     // IFD0 points to the Exif directory; exif.ini changes the text of that number, and the read
