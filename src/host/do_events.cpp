@@ -2,11 +2,14 @@
 
 #include <deque>
 
+#include "platform/display.h"
+#include "platform/messages.h"
+#include "platform/user.h"
+
 namespace velmo::host {
 
 namespace {
 thread_local std::deque<std::function<void()>> pending;
-thread_local std::function<void()> pump;
 }  // namespace
 
 void DoEvents()
@@ -15,12 +18,33 @@ void DoEvents()
     pending.clear();
     for (auto& handler : batch)
         handler();
-    if (pump)
-        pump();
+    platform::pump_messages();
 }
 
 void post_message(std::function<void()> handler) { pending.push_back(std::move(handler)); }
 
-void set_message_pump(std::function<void()> next) { pump = std::move(next); }
+void run_until(const std::function<bool()>& done)
+{
+    for (;;) {
+        DoEvents();
+        if (done())
+            return;
+        if (pending.empty())
+            platform::WaitMessage();
+        if (done())
+            return;
+    }
+}
+
+void run_while_forms_visible()
+{
+    run_until([] {
+        for (platform::HWND window : platform::top_level_windows()) {
+            if (platform::IsWindowVisible(window))
+                return false;
+        }
+        return true;
+    });
+}
 
 }  // namespace velmo::host

@@ -1,20 +1,25 @@
-// DoEvents: processes the calling thread's pending messages, running whatever handlers a client
-// registered for them. Long members call it between steps, so handlers can run mid-call.
+// DoEvents and the run loop: how the host hands the thread to its window messages. Long members
+// call DoEvents between steps, so event handlers can run mid-call; commands that keep a window up
+// run the loop.
 #pragma once
 
 #include <functional>
 
 namespace velmo::host {
 
-// Runs every message pending on this thread, then returns. Handlers posted while it runs wait for
-// the next call, so a handler that posts itself cannot trap the caller.
+// Runs every message pending on this thread (handlers queued with post_message, then the window
+// messages: posted ones, input, paints, timers due), then returns. What handlers queue or post
+// while it runs waits for the next call, so a handler that posts itself cannot trap the caller.
 void DoEvents();
 
 // Queues a handler for the next DoEvents on this thread.
 void post_message(std::function<void()> handler);
 
-// Called by DoEvents after the posted handlers: the windowing layer pumps its own queue (timers,
-// window messages) through this hook. One hook per thread.
-void set_message_pump(std::function<void()> pump);
+// Runs the thread's messages, sleeping between them until the next timer or input, until `done`
+// answers true; `done` is asked after every round of messages and after every wake-up (a signal
+// ends a wait early, so a flag set by a signal handler is seen at once).
+void run_until(const std::function<bool()>& done);
+// Runs until no form (top-level window) of the thread is visible any more.
+void run_while_forms_visible();
 
 }  // namespace velmo::host

@@ -62,6 +62,8 @@ const ClassInfo& Form::class_info() const
 {
     static const ClassInfo info = [] {
         ClassInfo made { "Host", "Form", Creatable::No, shared_members() };
+        made.event_interface = "FormEvents";
+        made.events = mouse_events();
         auto integer = TypeName::of(VarType::Integer);
         auto text = TypeName::of(VarType::String);
         auto optional = [](std::string_view name) { return param(name, VarType::Variant).by_value().optional_(); };

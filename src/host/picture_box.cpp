@@ -60,6 +60,8 @@ const ClassInfo& PictureBox::class_info() const
 {
     static const ClassInfo info = [] {
         ClassInfo made { "Host", "PictureBox", Creatable::No, shared_members() };
+        made.event_interface = "PictureBoxEvents";
+        made.events = mouse_events();
         auto boolean = TypeName::of(VarType::Boolean);
         made.members.push_back(property_get("AutoSize", &PictureBox::get_AutoSize, boolean));
         made.members.push_back(property_let("AutoSize", &PictureBox::let_AutoSize, boolean));

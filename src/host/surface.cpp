@@ -5,7 +5,6 @@
 #include <numbers>
 
 #include "gfx/png_writer.h"
-#include "host/message_pump.h"
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/messages.h"
@@ -75,13 +74,69 @@ void Surface::attach(HWND window, gfx::Color back_color)
     window_ = window;
     back_color_ = back_color;
     back_color_value_ = static_cast<int32_t>(back_color.to_colorref());
-    install_message_pump();
     std::weak_ptr<Object> weak = weak_from_this();
     set_paint_handler(window_, [this, weak] {
         if (weak.lock())
             present();
     });
+    set_window_procedure(window_, [this, weak](HWND w, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
+        if (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP) {
+            if (auto self = weak.lock())  // held: a handler may let the surface go
+                mouse_message(message, wparam, lparam);
+            return 0;
+        }
+        return DefWindowProcA(w, message, wparam, lparam);
+    });
     let_ScaleMode(static_cast<int16_t>(ScaleUnit::Twips));
+}
+
+std::vector<Member> Surface::mouse_events()
+{
+    auto mouse = [](std::string_view name) {
+        return event(name, { param("Button", VarType::Integer), param("Shift", VarType::Integer), param("X", VarType::Single), param("Y", VarType::Single) });
+    };
+    return { event("Click", {}), mouse("MouseDown"), mouse("MouseMove"), mouse("MouseUp") };
+}
+
+void Surface::mouse_message(UINT message, uint32_t wparam, int32_t lparam)
+{
+    int16_t button = 0;
+    bool down = false, up = false;
+    switch (message) {
+    case WM_LBUTTONDOWN: button = 1; down = true; break;
+    case WM_LBUTTONUP: button = 1; up = true; break;
+    case WM_RBUTTONDOWN: button = 2; down = true; break;
+    case WM_RBUTTONUP: button = 2; up = true; break;
+    case WM_MBUTTONDOWN: button = 4; down = true; break;
+    case WM_MBUTTONUP: button = 4; up = true; break;
+    default:  // a move reports every button held
+        button = static_cast<int16_t>(((wparam & MK_LBUTTON) ? 1 : 0) | ((wparam & MK_RBUTTON) ? 2 : 0) | ((wparam & MK_MBUTTON) ? 4 : 0));
+        break;
+    }
+    int16_t shift = static_cast<int16_t>(((wparam & MK_SHIFT) ? 1 : 0) | ((wparam & MK_CONTROL) ? 2 : 0) | (GetAsyncKeyState(VK_MENU) ? 4 : 0));
+    int px = GET_X_LPARAM(lparam), py = GET_Y_LPARAM(lparam);
+    Variant b { Integer(button) }, s { Integer(shift) };
+    Variant x(static_cast<float>(scale_.left + px * units_per_pixel_x()));
+    Variant y(static_cast<float>(scale_.top + py * units_per_pixel_y()));
+    Variant* args[] = { &b, &s, &x, &y };
+    if (down) {
+        // The host's windows keep the mouse while a button is held, so the release comes here.
+        pressed_ |= button;
+        SetCapture(window_);
+        events_.raise("MouseDown", args);
+        if (GetCapture() != window_)  // a handler took the mouse elsewhere (a drag): no click follows
+            pressed_ &= static_cast<int16_t>(~button);
+    } else if (up) {
+        bool was_pressed = (pressed_ & button) != 0;
+        pressed_ &= static_cast<int16_t>(~button);
+        if (pressed_ == 0 && GetCapture() == window_)
+            ReleaseCapture();
+        events_.raise("MouseUp", args);
+        if (was_pressed && px >= 0 && py >= 0 && px < client_width() && py < client_height())
+            events_.raise("Click", {});
+    } else {
+        events_.raise("MouseMove", args);
+    }
 }
 
 std::vector<Member> Surface::shared_members()

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "automation/event_source.h"
 #include "automation/object.h"
 #include "gfx/painter.h"
 #include "platform/picture.h"
@@ -47,6 +48,11 @@ public:
     double units_per_pixel_y() const;
     double pixels_from_x_units(double units) const;
     double pixels_from_y_units(double units) const;
+
+    // The host program's event sink: MouseDown, MouseMove, MouseUp (Button, Shift, X, Y, by
+    // reference; X and Y in the surface's scale) and Click, raised by name.
+    void connect_events(ObjectRef sink) { events_.connect(std::move(sink)); }
+    void disconnect_events(const ObjectRef& sink) { events_.disconnect(sink); }
 
     // ---- Members ------------------------------------------------------------------------------
     Integer get_ScaleMode();
@@ -111,6 +117,8 @@ protected:
     Surface() = default;
     // The members every surface answers; each class's table starts with these.
     static std::vector<Member> shared_members();
+    // The events every surface raises.
+    static std::vector<Member> mouse_events();
     // Takes the window made for this surface; gives it a paint handler.
     void attach(platform::HWND window, gfx::Color back_color);
 
@@ -138,6 +146,8 @@ private:
         double width = 0;
         double height = 0;
     };
+
+    void mouse_message(platform::UINT message, uint32_t wparam, int32_t lparam);
 
     Image& image();  // made on first use, the size of the client area
     void paint_background_into(platform::HDC dc);
@@ -171,6 +181,8 @@ private:
     double current_x_ = 0;
     double current_y_ = 0;
     std::shared_ptr<platform::Picture> picture_;
+    EventSource events_;
+    int16_t pressed_ = 0;  // buttons pressed on this surface and not yet released (1, 2, 4)
 };
 
 }  // namespace velmo::host

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gfx/bitmap.h"
 #include "platform/types.h"
@@ -53,6 +54,8 @@ struct WindowDesc {
 // Makes a window whose client area is filled with its background; 0 when the parent is not a
 // window or the size is unreasonable. A visible top-level window comes to the top.
 HWND create_window(const WindowDesc& desc);
+// The top-level windows, bottom to top.
+std::vector<HWND> top_level_windows();
 // A window's state for reading; nullptr for a stale handle. Valid until the next call that
 // changes windows.
 const Window* find_window(HWND window);

@@ -40,6 +40,12 @@ HWND create_window(const WindowDesc& desc)
 
 const Window* find_window(HWND window) { return display().window(window); }
 
+std::vector<HWND> top_level_windows()
+{
+    auto& d = display();
+    return d.window(d.desktop())->children;
+}
+
 bool set_window_style(HWND window, WindowStyle style)
 {
     auto& d = display();
