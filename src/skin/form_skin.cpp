@@ -4,6 +4,7 @@
 #include "frame/framework_services.h"
 #include "host/load_picture.h"
 #include "platform/gdi.h"
+#include "platform/messages.h"
 #include "platform/user.h"
 #include "skin/hidden_form.h"
 #include "skin/skin_region.h"
@@ -114,9 +115,18 @@ void clsKxLumoUIFormSkinA::Show()
     form.reset();
 }
 
+// Only a number equal to 1 (the left button, as a mouse-down event reports it) starts the drag.
+// Left to us: an omitted argument, text (even "1"), Empty, Null or an object does nothing and
+// raises nothing, so a stray value can neither start a drag nor fail the host's mouse handler.
 void clsKxLumoUIFormSkinA::MakeMoveable(ByRef<Variant> iButton)
 {
-    (void)iButton;
+    const Variant button = iButton.get();
+    if (!button.is_numeric() || button.to_double() != 1.0)
+        return;
+    ReleaseCapture();
+    HWND window = window_of(get_FormObject());
+    // The window behaves as if pressed on its caption: the move loop drags it until the release.
+    SendMessageA(window, WM_NCLBUTTONDOWN, static_cast<WPARAM>(HTCAPTION), 0);
 }
 
 }  // namespace velmo::skin
