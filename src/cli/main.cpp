@@ -9,6 +9,7 @@
 #include "cli/error_output.h"
 #include "cli/exif_commands.h"
 #include "cli/paint_commands.h"
+#include "cli/real_display.h"
 #include "cli/typelib_command.h"
 #include "services/kxbasalt10.h"
 #include "velmo10/velmo10.h"
@@ -44,6 +45,7 @@ try {
     });
     app.set_version_flag("-V,--version", "velmo 1.0 (type library Velmo10 1.0)");
     app.require_subcommand(1);
+    velmo::cli::add_display_option(app);
 
     velmo::cli::add_demo_command(app);
     velmo::cli::add_typelib_command(app);

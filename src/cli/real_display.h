@@ -1,0 +1,24 @@
+// The command on a real display: the global --display option (and VELMO_DISPLAY), and keeping a
+// window up until the person closes it.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "platform/types.h"
+
+namespace velmo::cli {
+
+// --display memory|x11|auto, before the command: where windows show and the screen is read.
+void add_display_option(CLI::App& app);
+
+// Whether the thread's display is a real one, where a person can see and close windows.
+bool on_real_display();
+
+enum class RightClick { Ignored, Closes };
+
+// Shows the top-level window holding `window` and delivers the thread's messages until it is
+// closed: by the window manager's close button, by Escape, or by a right click when asked. Throws
+// std::runtime_error when the connection to the display is lost meanwhile.
+void keep_shown(platform::HWND window, RightClick right_click = RightClick::Ignored);
+
+}  // namespace velmo::cli
