@@ -13,6 +13,12 @@
 #if VELMO_HAS_EFFECTS
 #include "effects/register.h"
 #endif
+#if VELMO_HAS_PICKER
+#include "picker/register.h"
+#endif
+#if VELMO_HAS_SKIN
+#include "skin/register.h"
+#endif
 
 namespace velmo::velmo10 {
 
@@ -30,6 +36,12 @@ void load()
 #endif
 #if VELMO_HAS_EFFECTS
     effects::register_classes();
+#endif
+#if VELMO_HAS_PICKER
+    picker::register_classes();
+#endif
+#if VELMO_HAS_SKIN
+    skin::register_classes();
 #endif
 }
 
@@ -53,6 +65,12 @@ const TypeLibrary& type_library()
 #endif
 #if VELMO_HAS_EFFECTS
         add(effects::classes());
+#endif
+#if VELMO_HAS_SKIN
+        add(skin::classes());
+#endif
+#if VELMO_HAS_PICKER
+        add(picker::classes());
 #endif
 #if VELMO_HAS_EXIF
         add(exif::classes());
