@@ -1,5 +1,7 @@
 #include "automation/registry.h"
 
+#include "automation/component_loader.h"
+
 #include <map>
 #include <mutex>
 
@@ -46,20 +48,40 @@ bool is_registered(std::string_view progid)
     return r.by_progid.contains(to_lower(progid));
 }
 
+namespace {
+// The factory of a registered creatable class; empty when nobody registered the ProgID.
+Factory find_factory(std::string_view progid)
+{
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.by_progid.find(to_lower(progid));
+    if (it == r.by_progid.end())
+        return {};
+    if (it->second.info->creatable == Creatable::No)
+        throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: '" + std::string(progid) + "' is not creatable");
+    return it->second.factory;
+}
+}  // namespace
+
 ObjectRef create_object(std::string_view progid)
 {
-    Factory factory;
-    {
-        auto& r = registry();
-        std::lock_guard lock(r.mutex);
-        auto it = r.by_progid.find(to_lower(progid));
-        if (it == r.by_progid.end())
-            throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: no class is registered as '" + std::string(progid) + "'");
-        if (it->second.info->creatable == Creatable::No)
-            throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: '" + std::string(progid) + "' is not creatable");
-        factory = it->second.factory;
-    }
+    Factory factory = find_factory(progid);
+    // First creation of a class of a component not loaded yet: the registration file names its file.
+    if (!factory && components::load_component_for(progid))
+        factory = find_factory(progid);
+    if (!factory)
+        throw Error(err::CannotCreateObject, std::string(progid), "Can't create object: no class is registered as '" + std::string(progid) + "'");
     return factory();
+}
+
+std::vector<const ClassInfo*> registered_classes()
+{
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    std::vector<const ClassInfo*> classes;
+    for (const auto& [progid, entry] : r.by_progid)
+        classes.push_back(entry.info);
+    return classes;
 }
 
 }  // namespace velmo

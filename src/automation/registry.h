@@ -18,7 +18,11 @@ void register_class(const ClassInfo& info, Factory factory);
 void unregister_library(std::string_view library);
 bool is_registered(std::string_view progid);
 
+// Creates a registered class; a ProgID not registered yet first loads the component that the class
+// registration file names for it (automation/component_loader.h).
 ObjectRef create_object(std::string_view progid);
+// Every class registered now, creatable or not, in no particular order.
+std::vector<const ClassInfo*> registered_classes();
 
 // A type library: its classes (creatable or not) and enumerations, for listing.
 struct TypeLibrary {

@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "automation/component_loader.h"
+
 namespace velmo::host {
 
 namespace {
@@ -31,7 +33,13 @@ std::filesystem::path library_folder()
         if (!folder_override.empty())
             return folder_override;
     }
-    static const std::filesystem::path real = file_of_this_code().parent_path();
+    // The folder of libvelmo10.so as the class registration file places it; in a program that has
+    // the component built in, the folder of that program.
+    static const std::filesystem::path real = [] {
+        if (auto component = components::file_of("Velmo10.clsKxVelmo10A"))
+            return component->parent_path();
+        return file_of_this_code().parent_path();
+    }();
     return real;
 }
 
