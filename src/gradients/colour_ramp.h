@@ -20,16 +20,18 @@ struct ColourRamp {
     double b = 0;
 
     // Steps from (r0, g0, b0) to (r1, g1, b1) over `divisions`, then running values at the start.
-    // A channel whose 16-bit difference overflows keeps a step of 0.
+    // Each is a statement of its own, skipped when it fails: a channel whose 16-bit difference
+    // overflows keeps its step, and a caller's variable that a handler has turned into text (the
+    // reversal comes after a pump) leaves its running value as it was.
     void aim(ByRef<Integer>& r0, ByRef<Integer>& g0, ByRef<Integer>& b0, ByRef<Integer>& r1, ByRef<Integer>& g1,
         ByRef<Integer>& b1, double divisions)
     {
         skip([&] { red_step = (r0.get() - r1.get()).value() / divisions; });
         skip([&] { green_step = (g0.get() - g1.get()).value() / divisions; });
         skip([&] { blue_step = (b0.get() - b1.get()).value() / divisions; });
-        r = r0.get().value();
-        b = b0.get().value();
-        g = g0.get().value();
+        skip([&] { r = r0.get().value(); });
+        skip([&] { b = b0.get().value(); });
+        skip([&] { g = g0.get().value(); });
     }
 
     // Half steps, for a ramp spread over two sweeps.

@@ -294,6 +294,31 @@ TEST(DiagGradient, TwoTrianglesWithTheRampReversed)
     }
 }
 
+TEST(DiagGradient, TextPutIntoTheEndColourByAHandlerSkipsOnlyItsStatements)
+{
+    // On the 256th pump, before the first triangle's last line, the caller's end red becomes text.
+    // Reversing the ramp then fails at the red step and at r = re: both statements are skipped, so
+    // red keeps the first triangle's step (+1 a line) and its last value, 256, drawn as 255.
+    auto form = make_surface(Kind::Form, 300, 200);
+    auto vars = two_colour_args("DiagGradient", surface_var(form), { 0, 0, 0 }, { 255, 51, 0 });
+    auto pumps = std::make_shared<int>(0);
+    std::function<void()> handler = [&, pumps] {
+        if (++*pumps == 256)
+            vars[4] = Variant("not a number");
+        else
+            host::post_message(handler);
+    };
+    host::post_message(handler);
+    EXPECT_NO_THROW(paint(make_painter(), "DiagGradient", vars));
+
+    auto lines = primitives(*form);
+    ASSERT_EQ(lines.size(), 512u);
+    for (int i = 0; i <= 255; ++i) {
+        int j = 255 - i;
+        EXPECT_EQ(lines[256 + i].colour, rgb(255, int(std::nearbyint(j * 0.2)), 0)) << "second triangle, line " << i;
+    }
+}
+
 TEST(CircleGradient, ConcentricCirclesAboutTheCentre)
 {
     auto form = make_surface(Kind::Form, 300, 200);
