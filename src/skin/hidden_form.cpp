@@ -1,6 +1,6 @@
 #include "skin/hidden_form.h"
 
-#include "platform/user.h"
+#include "host/hidden_form.h"
 
 namespace velmo::skin {
 
@@ -13,12 +13,14 @@ constexpr int box_pixels = 32;
 
 std::shared_ptr<frmKxLumoUIFormSkinA> hidden_skin_form()
 {
-    if (loaded && platform::IsWindow(loaded->form->window()))
+    // The host keeps the thread's form; its boxes are made again whenever the form was.
+    auto form = host::hidden_form("frmKxLumoUIFormSkinA");
+    if (loaded && loaded->form == form)
         return loaded;
     auto made = std::make_shared<frmKxLumoUIFormSkinA>();
-    made->form = host::Form::create(2 * box_pixels, box_pixels);
-    made->PicMainSkin = host::PictureBox::create(box_pixels, box_pixels, made->form);
-    made->PicMainSkinAlternatePicBox = host::PictureBox::create(box_pixels, box_pixels, made->form);
+    made->form = form;
+    made->PicMainSkin = host::PictureBox::create(box_pixels, box_pixels, form);
+    made->PicMainSkinAlternatePicBox = host::PictureBox::create(box_pixels, box_pixels, form);
     loaded = made;
     return loaded;
 }

@@ -17,8 +17,8 @@ struct frmKxLumoUIFormSkinA {
     std::shared_ptr<host::PictureBox> PicMainSkinAlternatePicBox;
 };
 
-// The calling thread's hidden form. A form whose windows went with a replaced display is made
-// again.
+// The calling thread's hidden form (the host's hidden form of that name, with the two boxes). A
+// form whose windows went with a replaced display is made again.
 std::shared_ptr<frmKxLumoUIFormSkinA> hidden_skin_form();
 
 }  // namespace velmo::skin

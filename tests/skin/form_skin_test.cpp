@@ -262,24 +262,24 @@ TEST_F(FormSkin, AReportThatFailsReachesTheCaller)
     EXPECT_VELMO_ERROR(late::call(skin, "Show"), err::CannotCreateObject, "");
 }
 
-// The host's mouse-down handler calls MakeMoveable with the button it was given; the drag is then
-// the pointer's path from the press to the release, injected before the press is delivered.
+// The host form's MouseDown handler calls MakeMoveable; the drag is the pointer's path from the
+// press to the release, injected before the press is delivered.
 TEST_F(FormSkin, MakeMoveableWithTheLeftButtonDragsTheFormBySkin)
 {
     struct Case {
         const char* name;
-        Variant button;
+        Variant button;  // what the handler passes, unless Empty: then the event's own Button
         gfx::Point press;  // in the form, which stands at (100, 80)
         bool moves;
     };
     const Case cases[] = {
-        { "Integer 1", Integer(1), { 4, 2 }, true },
+        { "the event's Button", Variant(), { 4, 2 }, true },
         { "Long 1 on the outline", Long(1), { 2, 0 }, true },
         { "Double 1", 1.0, { 5, 4 }, true },
         { "2, the right button", Integer(2), { 4, 2 }, false },
         { "omitted", Variant::missing(), { 4, 2 }, false },
         { "the text 1", "1", { 4, 2 }, false },
-        { "Empty", Variant(), { 4, 2 }, false },
+        { "Null", Null {}, { 4, 2 }, false },
         { "True", True, { 4, 2 }, false },
         { "1 on a cut-out pixel: the form is not hit", Integer(1), { 0, 0 }, false },
     };
@@ -290,14 +290,15 @@ TEST_F(FormSkin, MakeMoveableWithTheLeftButtonDragsTheFormBySkin)
         late::let(skin, "SkinFile", file);
         late::set(skin, "FormObject", form);
         late::call(skin, "Show");
-        Variant button = c.button;
-        set_window_procedure(form->window(), [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            if (m != WM_LBUTTONDOWN)
-                return DefWindowProcA(w, m, wp, lp);
-            Variant* args[] = { &button };
+        Variant passed = c.button;
+        auto handler = std::make_shared<DynamicObject>("Form1");
+        handler->on("MouseDown", [&](Args event) {
+            Variant* button = c.button.is_empty() ? event[0] : &passed;
+            Variant* args[] = { button };
             late::invoke(skin, "MakeMoveable", Invoke::Call, args);
-            return 0;
+            return Variant {};
         });
+        form->connect_events(handler);
         inject_pointer_move(100 + c.press.x, 80 + c.press.y);
         inject_button(MouseButton::Left, true);
         inject_pointer_move(250, 150);
@@ -309,7 +310,7 @@ TEST_F(FormSkin, MakeMoveableWithTheLeftButtonDragsTheFormBySkin)
         GetWindowRect(form->window(), &r);
         gfx::Point expected = c.moves ? gfx::Point { 300, 200 } : gfx::Point { 100, 80 };
         EXPECT_EQ((gfx::Point { r.left, r.top }), expected) << c.name;
-        EXPECT_EQ(button, c.button) << c.name << ": never written back";
+        EXPECT_EQ(passed, c.button) << c.name << ": never written back";
         EXPECT_EQ(GetCapture(), 0u) << c.name;
         DestroyWindow(form->window());
     }
