@@ -124,7 +124,7 @@ PixelSize parse_size(const std::string& text)
     return { width, height };
 }
 
-void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
+ObjectRef paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
     const std::filesystem::path& png, std::optional<int> first_lines)
 {
     ObjectRef painter = create_object("Velmo10.clsKxLumoGradientsA");
@@ -138,6 +138,7 @@ void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKin
         refs.push_back(&arg);
     late::invoke(painter, member, Invoke::Call, refs);
     std::static_pointer_cast<host::Surface>(surface)->write_png(png);
+    return surface;
 }
 
 std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size)

@@ -28,8 +28,8 @@ PixelSize parse_size(const std::string& text);
 // Creates a surface of that client size, calls `member` of a new painter with the surface followed
 // by `args` (by reference), and writes the surface's image to `png`. With `first_lines`, the
 // surface ignores Line calls after that many (a picture of the member part-way). Errors leave as
-// velmo::Error; nothing is written then.
-void paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
+// velmo::Error; nothing is written then. Returns the surface, which stays until released.
+ObjectRef paint_member(std::string_view member, std::vector<Variant> args, SurfaceKind kind, PixelSize size,
     const std::filesystem::path& png, std::optional<int> first_lines = {});
 
 struct GalleryPicture {

@@ -6,7 +6,9 @@
 #include "cli/arguments.h"
 #include "cli/error_output.h"
 #include "cli/gallery.h"
+#include "cli/real_display.h"
 #include "gradients/gradients.h"
+#include "host/surface.h"
 
 namespace velmo::cli {
 
@@ -20,6 +22,7 @@ void add_paint_command(CLI::App& app)
         std::string size = "640x480";
         std::string on = "form";
         std::string output;
+        bool show = false;
     };
     auto options = std::make_shared<Options>();
     auto* command = app.add_subcommand("paint", "Paint one member of the gradient painter onto a new surface and save it as PNG");
@@ -31,8 +34,10 @@ void add_paint_command(CLI::App& app)
         ->check(CLI::IsMember({ "form", "picturebox" }))
         ->capture_default_str();
     command->add_option("-o,--output", options->output, "PNG file to write")->required();
+    command->add_flag("--show", options->show, "then keep the surface's window up on the real display until it is closed (or Escape)");
     command->footer("Examples:\n"
                     "  velmo paint Gradient01 1 1 --on picturebox --size 510x300 -o g.png\n"
+                    "  velmo --display x11 paint CircleGradient 255 255 255 0 64 160 True -o c.png --show\n"
                     "  velmo paint HorizGradient 0 0 0 255 255 255 False -o ramp.png\n"
                     "  velmo paint RedBuild -o build.png");
     command->callback([options] {
@@ -47,14 +52,21 @@ void add_paint_command(CLI::App& app)
             [&](const Member& m) { return equals_ignoring_case(m.name, options->member); });
         if (!known)
             throw CLI::ValidationError("member", options->member + " is not a painter member; `velmo typelib` lists them");
+        if (options->show && !on_real_display())
+            throw CLI::ValidationError("--show", "needs a real display: put --display x11 (or auto) before the command");
         auto kind = options->on == "form" ? SurfaceKind::Form : SurfaceKind::PictureBox;
+        ObjectRef surface;
         try {
-            paint_member(options->member, parse_arguments(options->words), kind, size, options->output);
+            surface = paint_member(options->member, parse_arguments(options->words), kind, size, options->output);
         } catch (const Error& error) {
             print_error(error);
             throw CLI::RuntimeError(1);
         }
         std::cout << "Wrote " << options->output << "\n";
+        if (options->show) {
+            std::cout.flush();
+            keep_shown(std::static_pointer_cast<host::Surface>(surface)->window());
+        }
     });
 }
 
