@@ -11,6 +11,7 @@ packages=(
   libimage-exiftool-perl libexif-dev exiv2
   clang
   libdeflate-dev libx11-dev libxext-dev libxtst-dev xvfb
+  libwebp-dev
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include "cli/exif_commands.h"
 #include "cli/paint_commands.h"
 #include "cli/real_display.h"
+#include "cli/snow_command.h"
 #include "cli/typelib_command.h"
 #include "services/kxbasalt10.h"
 #include "velmo10/velmo10.h"
@@ -52,6 +53,7 @@ try {
     velmo::cli::add_call_command(app);
     velmo::cli::add_exif_commands(app);
     velmo::cli::add_paint_commands(app);
+    velmo::cli::add_snow_command(app);
 
     if (names_no_command(app, argc, argv)) {
         std::cerr << "velmo: " << argv[1] << ": no such command (velmo --help lists them)\n";

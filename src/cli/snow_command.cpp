@@ -1,0 +1,307 @@
+#include "cli/snow_command.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <stdexcept>
+#include <vector>
+
+#include "automation/late.h"
+#include "automation/registry.h"
+#include "cli/animation_writer.h"
+#include "effects/real_snow.h"
+#include "host/do_events.h"
+#include "host/load_picture.h"
+#include "host/picture_box.h"
+#include "platform/gdi.h"
+#include "platform/picture.h"
+
+namespace velmo::cli {
+
+namespace {
+
+enum class OutputKind { WebP, Gif, Png };
+
+constexpr int frame_ms = 40;  // 25 frames a second
+constexpr int largest_side = 8192;
+
+OutputKind output_kind(const std::filesystem::path& file)
+{
+    std::string ext = file.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (ext == ".webp")
+        return OutputKind::WebP;
+    if (ext == ".gif")
+        return OutputKind::Gif;
+    if (ext == ".png")
+        return OutputKind::Png;
+    throw std::runtime_error("cannot tell what to write from the name " + file.string() + ": use .webp, .gif or .png");
+}
+
+Long rgb(int r, int g, int b) { return Long(r + g * 256 + b * 65536); }
+
+// Ledges, a pillar, a roof and a moon to settle on; every colour has some blue, so none is free.
+void paint_scene(const ObjectRef& box, int w, int h)
+{
+    auto X = [w](double f) { return float(f * w); };
+    auto Y = [h](double f) { return float(f * h); };
+    auto filled = [&](double l, double t, double r, double b, Long colour) {
+        late::call(box, "Line", Integer(38), X(l), Y(t), X(r), Y(b), colour);
+    };
+    auto line = [&](double x1, double y1, double x2, double y2, Long colour) {
+        late::call(box, "Line", Integer(6), X(x1), Y(y1), X(x2), Y(y2), colour);
+    };
+    filled(0.10, 0.60, 0.38, 0.63, rgb(0, 150, 170));
+    filled(0.55, 0.38, 0.82, 0.41, rgb(140, 70, 200));
+    filled(0.44, 0.74, 0.49, 1.00, rgb(40, 90, 220));
+    filled(0.63, 0.86, 0.87, 1.00, rgb(120, 60, 40));
+    late::let(box, "DrawWidth", Integer(4));
+    line(0.60, 0.86, 0.75, 0.72, rgb(230, 120, 60));
+    line(0.75, 0.72, 0.90, 0.86, rgb(230, 120, 60));
+    late::let(box, "DrawWidth", Integer(3));
+    late::call(box, "Circle", Integer(2), X(0.22), Y(0.18), float(0.07 * std::min(w, h)), rgb(230, 220, 150), Integer(0),
+        Integer(0), Integer(0));
+    late::let(box, "DrawWidth", Integer(1));
+}
+
+std::shared_ptr<host::PictureBox> make_box(const SnowRequest& request)
+{
+    if (!request.picture) {
+        auto box = host::PictureBox::create(request.size.width, request.size.height);
+        late::let(box, "ScaleMode", Integer(3));
+        late::let(box, "AutoRedraw", True);
+        late::let(box, "BackColor", Long(0));
+        paint_scene(box, request.size.width, request.size.height);
+        return box;
+    }
+    ObjectRef loaded;
+    try {
+        loaded = host::LoadPicture(request.picture->string());
+    } catch (const Error& error) {
+        throw std::runtime_error("cannot read picture " + request.picture->string() + ": " + error.description());
+    }
+    auto picture = std::dynamic_pointer_cast<platform::Picture>(loaded);
+    gfx::Size size = picture ? picture->pixel_size() : gfx::Size {};
+    if (size.width < 1 || size.height < 1)
+        throw std::runtime_error("cannot read picture " + request.picture->string() + ": it holds no pixels");
+    if (size.width > largest_side || size.height > largest_side)
+        throw std::runtime_error(request.picture->string() + " is " + std::to_string(size.width) + "x" + std::to_string(size.height)
+            + "; pictures up to " + std::to_string(largest_side) + " on a side");
+    auto box = host::PictureBox::create(size.width, size.height);
+    late::let(box, "ScaleMode", Integer(3));
+    late::set(box, "Picture", loaded);
+    late::let(box, "AutoRedraw", True);
+    return box;
+}
+
+// The box's persistent image as top-down 0x00RRGGBB rows.
+void read_frame(host::PictureBox& box, std::vector<uint32_t>& pixels)
+{
+    int w = box.client_width();
+    int h = box.client_height();
+    pixels.resize(size_t(w) * h);
+    platform::BITMAPINFO info {};
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biBitCount = 32;
+    auto dc = static_cast<platform::HDC>(box.get_hDC().value());
+    auto image = std::static_pointer_cast<platform::Picture>(box.get_Image());
+    auto bitmap = static_cast<platform::HBITMAP>(image->Handle().value());
+    if (platform::GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, platform::DIB_RGB_COLORS) != h)
+        throw std::runtime_error("cannot read the picture box's image");
+    for (auto& p : pixels)
+        p &= 0xFFFFFF;
+}
+
+// A file beside the output that becomes it only when complete.
+class PartialFile {
+public:
+    explicit PartialFile(const std::filesystem::path& target) : target_(target)
+    {
+        auto dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+        std::string pattern = (dir / ("." + target.filename().string() + ".partial-XXXXXX")).string();
+        int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            throw std::runtime_error("cannot write " + target.string() + ": " + std::strerror(errno));
+        // mkstemp makes the file private; the result gets the mode any new file would.
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        ::close(fd);
+        path_ = pattern;
+    }
+    ~PartialFile()
+    {
+        if (!path_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(path_, ignored);
+        }
+    }
+    const std::filesystem::path& path() const { return path_; }
+    void commit()
+    {
+        std::error_code error;
+        std::filesystem::rename(path_, target_, error);
+        if (error)
+            throw std::runtime_error("cannot write " + target_.string() + ": " + error.message());
+        path_.clear();
+    }
+
+private:
+    std::filesystem::path target_;
+    std::filesystem::path path_;
+};
+
+int parse_frames(const std::string& text)
+{
+    int frames = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), frames);
+    if (error != std::errc() || end != text.data() + text.size() || frames < 1)
+        throw std::runtime_error("--frames needs a whole number of at least 1, not " + text);
+    return frames;
+}
+
+double parse_seed(const std::string& text)
+{
+    char* end = nullptr;
+    double seed = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(seed))
+        throw std::runtime_error("--seed needs a number, not " + text);
+    return seed;
+}
+
+}  // namespace
+
+void write_snow(const SnowRequest& request, const std::function<void(int, int)>& progress)
+{
+    OutputKind kind = output_kind(request.output);
+    auto box = make_box(request);
+    int width = box->client_width();
+    int height = box->client_height();
+
+    PartialFile partial(request.output);
+    std::unique_ptr<AnimationWriter> writer;
+    if (kind == OutputKind::WebP)
+        writer = make_webp_writer(partial.path(), width, height, frame_ms);
+    else if (kind == OutputKind::Gif)
+        writer = make_gif_writer(partial.path(), width, height, frame_ms / 10);
+
+    ObjectRef effect = create_object("Velmo10.clsKxLumoEffectsRealSnowA");
+    if (request.seed)
+        std::static_pointer_cast<effects::clsKxLumoEffectsRealSnowA>(effect)->set_seed(*request.seed);
+
+    // The host's handler: runs inside each frame's message pump, after the frame was written to
+    // the picture. It keeps the frame, and sets Cancel once it has them all. Its own failure
+    // stops the effect too, and is raised once the effect has returned.
+    int shown = 0;
+    std::exception_ptr failure;
+    std::vector<uint32_t> pixels;
+    std::function<void()> handler = [&] {
+        try {
+            ++shown;
+            if (writer) {
+                read_frame(*box, pixels);
+                writer->add_frame(pixels);
+            }
+            if (progress)
+                progress(shown, request.frames);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (shown >= request.frames || failure)
+            late::let(effect, "Cancel", True);
+        else
+            host::post_message([&] { handler(); });
+    };
+    host::post_message([&] { handler(); });
+    Variant pic { ObjectRef(box) };
+    Variant* args[] = { &pic };
+    late::invoke(effect, "RealSnowEffect", Invoke::Call, args);
+    if (failure)
+        std::rethrow_exception(failure);
+
+    if (writer) {
+        writer->finish();
+    } else {
+        try {
+            box->write_png(partial.path());
+        } catch (const Error& error) {
+            throw std::runtime_error("cannot write " + request.output.string() + ": " + error.description());
+        }
+    }
+    partial.commit();
+}
+
+void add_snow_command(CLI::App& app)
+{
+    struct Options {
+        std::string input;
+        std::string size;
+        std::string frames = "600";
+        std::string seed;
+        std::string output;
+    };
+    auto options = std::make_shared<Options>();
+    auto* command = app.add_subcommand("snow", "Let snow fall and settle on a picture, written as an animation (.webp, .gif) or its last frame (.png)");
+    command->add_option("-i,--input", options->input, "picture to snow on (BMP, GIF, JPEG, PNG); default: a black picture with shapes");
+    command->add_option("--size", options->size, "size of the default picture in pixels, WxH (default 600x600)");
+    command->add_option("--frames", options->frames, "frames to run")->capture_default_str();
+    command->add_option("--seed", options->seed, "a number that makes the snowfall repeatable (default: the clock)");
+    command->add_option("-o,--output", options->output, "file to write: .webp or .gif (animation), .png (last frame)");
+    command->footer("Examples:\n"
+                    "  velmo snow -o snow.webp\n"
+                    "  velmo snow --size 320x240 --frames 300 --seed 7 -o snow.gif\n"
+                    "  velmo snow -i photo.png --frames 900 -o settled.png");
+    command->callback([options] {
+        try {
+            SnowRequest request;
+            if (options->output.empty())
+                throw std::runtime_error("snow needs -o FILE (.webp, .gif or .png)");
+            request.output = options->output;
+            output_kind(request.output);
+            if (!options->input.empty() && !options->size.empty())
+                throw std::runtime_error("--size is for the default picture; a picture given with -i keeps its own size");
+            if (!options->input.empty())
+                request.picture = options->input;
+            if (!options->size.empty()) {
+                try {
+                    request.size = parse_size(options->size);
+                } catch (const std::invalid_argument& e) {
+                    throw std::runtime_error(std::string("--size: ") + e.what());
+                }
+            }
+            request.frames = parse_frames(options->frames);
+            if (!options->seed.empty())
+                request.seed = parse_seed(options->seed);
+
+            bool terminal = ::isatty(STDERR_FILENO) == 1;
+            auto progress = [terminal](int done, int total) {
+                if (!terminal || total < 50)
+                    return;
+                if (done % 10 == 0 || done == total)
+                    std::fprintf(stderr, "\rvelmo snow: frame %d of %d", done, total);
+                if (done == total)
+                    std::fprintf(stderr, "\r\033[K");
+            };
+            write_snow(request, progress);
+            std::cout << "Wrote " << request.output.string() << "\n";
+        } catch (const std::exception& e) {
+            if (::isatty(STDERR_FILENO) == 1)
+                std::fprintf(stderr, "\r\033[K");
+            std::fprintf(stderr, "velmo: %s\n", e.what());
+            throw CLI::RuntimeError(1);
+        }
+    });
+}
+
+}  // namespace velmo::cli
