@@ -22,4 +22,15 @@ private:
     std::vector<ObjectRef> sinks_;
 };
 
+// Connects a client's sink to an object's events, as a client advising a connection point does;
+// false when the object raises no events.
+inline bool connect_events(const ObjectRef& source, ObjectRef sink)
+{
+    EventSource* events = source ? source->events() : nullptr;
+    if (!events)
+        return false;
+    events->connect(std::move(sink));
+    return true;
+}
+
 }  // namespace velmo

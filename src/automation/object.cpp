@@ -42,7 +42,7 @@ Variant Param::omitted_value() const
 DispId ClassInfo::dispid_of(size_t index) const
 {
     // Accessors of one property share the id of the first of them in the table.
-    DispId id = first_dispid;
+    DispId id = first_id;
     for (size_t i = 0; i < index; ++i) {
         bool shares = false;
         for (size_t j = 0; j < i; ++j) {

@@ -75,6 +75,7 @@ inline Param param(std::string_view name, VarType vt) { return Param { name, Typ
 inline Param param(std::string_view name, TypeName type) { return Param { name, type }; }
 
 class Object;
+class EventSource;
 using Args = std::span<Variant* const>;
 using Thunk = std::function<Variant(Object&, Args)>;
 
@@ -105,6 +106,7 @@ struct ClassInfo {
     std::vector<Member> members;                  // function-table order
     std::string_view event_interface {};          // "__clsKxLumoPickColFromMouseA"
     std::vector<Member> events {};                // outgoing members, no thunks
+    DispId first_id = first_dispid;               // an event interface numbers its members from 1
 
     // Property get and put of one name share a dispatch id; members get ids in table order.
     DispId dispid_of(size_t index) const;
@@ -125,6 +127,9 @@ public:
 
     // Finds the table member that a call of this kind binds to, or nullptr.
     const Member* find_member(std::string_view name, Invoke how) const;
+
+    // Where a client connects its sink for the class's events; nullptr for a class without any.
+    virtual EventSource* events() { return nullptr; }
 
 protected:
     Variant invoke_member(const Member& member, Args args);

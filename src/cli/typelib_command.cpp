@@ -77,6 +77,7 @@ void print_type_library(const TypeLibrary& library, std::ostream& out)
         if (!info->event_interface.empty()) {
             out << "    dispinterface " << info->event_interface << " {\n";
             ClassInfo events { info->library, info->event_interface, Creatable::No, info->events };
+            events.first_id = 1;
             for (size_t i = 0; i < events.members.size(); ++i)
                 print_member(events, i, out);
             out << "    };\n";

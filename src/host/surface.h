@@ -53,6 +53,7 @@ public:
     // reference; X and Y in the surface's scale) and Click, raised by name.
     void connect_events(ObjectRef sink) { events_.connect(std::move(sink)); }
     void disconnect_events(const ObjectRef& sink) { events_.disconnect(sink); }
+    EventSource* events() override { return &events_; }
 
     // ---- Members ------------------------------------------------------------------------------
     Integer get_ScaleMode();

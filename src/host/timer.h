@@ -23,6 +23,7 @@ public:
     const ClassInfo& class_info() const override;
     void connect_events(ObjectRef sink) { events_.connect(std::move(sink)); }
     void disconnect_events(const ObjectRef& sink) { events_.disconnect(sink); }
+    EventSource* events() override { return &events_; }
     // Whether the window it ticks on still exists (a replaced display takes it away).
     bool usable() const;
 
