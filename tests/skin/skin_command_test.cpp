@@ -1,0 +1,187 @@
+// `velmo skin` as a person runs it: the region's rectangles on standard output and nothing else,
+// the screen capture with the desktop showing through, and one line with exit code 1 for a skin
+// that cannot be read or a capture that cannot be written.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+#include "gfx/bitmap.h"
+#include "gfx/png_writer.h"
+#include "skin_images.h"
+
+namespace velmo::skin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::colour_of;
+
+struct Outcome {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string read_all(const fs::path& path)
+{
+    std::ifstream in(path);
+    return { std::istreambuf_iterator<char>(in), {} };
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class SkinCommand : public ::testing::Test {
+protected:
+    fs::path dir_ = fs::temp_directory_path() / ("velmo-skin-cli-" + std::to_string(::getpid()));
+    void SetUp() override { fs::create_directories(dir_); }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    Outcome velmo(const std::string& arguments)
+    {
+        fs::path err = dir_ / "stderr.txt";
+        std::string command = std::string(VELMO_EXE) + " --display memory " + arguments + " 2>" + err.string();
+        Outcome run;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return run;
+        std::array<char, 4096> buffer;
+        size_t n;
+        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+            run.out.append(buffer.data(), n);
+        int status = pclose(pipe);
+        run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.err = read_all(err);
+        return run;
+    }
+
+    std::string skin_file(const std::string& name, const std::vector<std::string>& rows)
+    {
+        gfx::Bitmap bitmap({ static_cast<int>(rows[0].size()), static_cast<int>(rows.size()) });
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (int x = 0; x < bitmap.width(); ++x)
+                bitmap.set_pixel(x, y, gfx::Color::from_colorref(colour_of(rows[y][x])));
+        EXPECT_TRUE(gfx::write_png(bitmap, dir_ / name));
+        return (dir_ / name).string();
+    }
+};
+
+const std::vector<std::string> heart = {
+    "..##..##..",
+    ".########.",
+    ".###rr###.",
+    "..######..",
+    "....##....",
+};
+
+TEST_F(SkinCommand, RectsCoverExactlyTheNonTransparentPixels)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        { "heart", heart },
+        { "the corner colour cut out inside", { "#..#", "....", "#.##" } },
+        { "one colour gives no lines", { "rrr", "rrr" } },
+    };
+    for (const auto& c : cases) {
+        Outcome run = velmo("skin " + skin_file("skin.png", c.rows) + " --rects");
+        ASSERT_EQ(run.exit_code, 0) << c.name << ": " << run.err;
+        EXPECT_EQ(run.err, "") << c.name;
+        std::set<std::pair<int, int>> covered;
+        for (const std::string& line : lines_of(run.out)) {
+            std::istringstream fields(line);
+            int left, top, right, bottom;
+            std::string rest;
+            ASSERT_TRUE(fields >> left >> top >> right >> bottom) << c.name << ": " << line;
+            ASSERT_FALSE(fields >> rest) << c.name << ": " << line;
+            ASSERT_LT(left, right) << line;
+            ASSERT_LT(top, bottom) << line;
+            for (int y = top; y < bottom; ++y)
+                for (int x = left; x < right; ++x)
+                    ASSERT_TRUE(covered.insert({ x, y }).second) << c.name << ": rectangles overlap at " << x << "," << y;
+        }
+        std::set<std::pair<int, int>> opaque;
+        for (int y = 0; y < int(c.rows.size()); ++y)
+            for (int x = 0; x < int(c.rows[y].size()); ++x)
+                if (c.rows[y][x] != c.rows[0][0])
+                    opaque.insert({ x, y });
+        EXPECT_EQ(covered, opaque) << c.name << "\n" << run.out;
+    }
+}
+
+TEST_F(SkinCommand, TheCaptureShowsTheDesktopThroughTheTransparentPixels)
+{
+    fs::path png = dir_ / "shown.png";
+    Outcome run = velmo("skin " + skin_file("heart.png", heart) + " -o " + png.string());
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    int width = 0, height = 0, channels = 0;
+    std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(stbi_load(png.c_str(), &width, &height, &channels, 3), stbi_image_free);
+    ASSERT_TRUE(pixels);
+    ASSERT_EQ(width, 10);
+    ASSERT_EQ(height, 5);
+    const gfx::Color desktop { 0x3A, 0x6E, 0xA5 };
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const stbi_uc* p = pixels.get() + (y * width + x) * 3;
+            gfx::Color expected = heart[y][x] == '.' ? desktop : gfx::Color::from_colorref(colour_of(heart[y][x]));
+            ASSERT_EQ(gfx::Color(p[0], p[1], p[2]), expected) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(SkinCommand, BadInputIsOneLineAndExitCodeOne)
+{
+    std::string garbage = (dir_ / "garbage.png").string();
+    std::ofstream(garbage) << "not a picture";
+    std::string good = skin_file("heart.png", heart);
+    struct Case {
+        std::string arguments;
+        std::string names;  // what the line must mention
+    };
+    const Case cases[] = {
+        { (dir_ / "missing.png").string() + " -o " + (dir_ / "out.png").string(), "missing.png" },
+        { garbage + " --rects -o " + (dir_ / "out.png").string(), "garbage.png" },
+        { "''", "no skin" },
+        { good + " --rects -o " + (dir_ / "no-such-folder" / "out.png").string(), "out.png" },
+    };
+    for (const auto& c : cases) {
+        Outcome run = velmo("skin " + c.arguments);
+        EXPECT_EQ(run.exit_code, 1) << c.arguments;
+        EXPECT_EQ(run.out, "") << c.arguments;
+        auto lines = lines_of(run.err);
+        ASSERT_EQ(lines.size(), 1u) << c.arguments << "\n" << run.err;
+        EXPECT_EQ(lines[0].rfind("velmo: ", 0), 0u) << lines[0];
+        EXPECT_NE(lines[0].find(c.names), std::string::npos) << lines[0];
+        EXPECT_FALSE(fs::exists(dir_ / "out.png")) << c.arguments;
+    }
+}
+
+TEST_F(SkinCommand, HelpNamesTheCommand)
+{
+    Outcome run = velmo("--help");
+    EXPECT_NE(run.out.find("  skin "), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace velmo::skin
