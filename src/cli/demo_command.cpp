@@ -5,6 +5,7 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
+#include "cli/capture_command.h"
 #include "cli/error_output.h"
 #include "cli/gallery.h"
 #include "cli/paint_commands.h"
@@ -51,6 +52,11 @@ void add_demo_command(CLI::App& app)
             std::cout << "\nGradients: band samples and the gallery of all 46 painter members\n" << std::flush;
             if (int failed = write_gradient_demo(*output); failed > 0) {
                 std::cerr << "velmo: " << failed << " gradient pictures could not be written\n";
+                throw CLI::RuntimeError(1);
+            }
+            std::cout << "\nCapture: a gradient form captured by each member of the capture class\n" << std::flush;
+            if (int failed = write_capture_demo(*output); failed > 0) {
+                std::cerr << "velmo: " << failed << " capture pictures could not be written\n";
                 throw CLI::RuntimeError(1);
             }
             std::cout << "Demo files are in " << std::filesystem::absolute(*output).string() << "\n";

@@ -5,12 +5,12 @@
 #include <iostream>
 
 #include "cli/call_command.h"
+#include "cli/capture_command.h"
 #include "cli/demo_command.h"
 #include "cli/error_output.h"
 #include "cli/exif_commands.h"
 #include "cli/paint_commands.h"
 #include "cli/real_display.h"
-#include "cli/skin_command.h"
 #include "cli/snow_command.h"
 #include "cli/typelib_command.h"
 #include "services/kxbasalt10.h"
@@ -54,7 +54,7 @@ try {
     velmo::cli::add_call_command(app);
     velmo::cli::add_exif_commands(app);
     velmo::cli::add_paint_commands(app);
-    velmo::cli::add_skin_command(app);
+    velmo::cli::add_capture_command(app);
     velmo::cli::add_snow_command(app);
 
     if (names_no_command(app, argc, argv)) {
