@@ -11,6 +11,7 @@
 #include "cli/exif_commands.h"
 #include "cli/paint_commands.h"
 #include "cli/real_display.h"
+#include "cli/skin_command.h"
 #include "cli/snow_command.h"
 #include "cli/typelib_command.h"
 #include "services/kxbasalt10.h"
@@ -55,6 +56,7 @@ try {
     velmo::cli::add_exif_commands(app);
     velmo::cli::add_paint_commands(app);
     velmo::cli::add_capture_command(app);
+    velmo::cli::add_skin_command(app);
     velmo::cli::add_snow_command(app);
 
     if (names_no_command(app, argc, argv)) {
