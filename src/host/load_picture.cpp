@@ -28,9 +28,53 @@ constexpr int max_side = 1 << 15;
 
 }  // namespace
 
+bool jpeg_huffman_tables_fit(std::span<const uint8_t> bytes)
+{
+    // The decoder reads past the end as zeros; so does this walk.
+    auto at = [&](size_t i) -> size_t { return i < bytes.size() ? bytes[i] : 0; };
+    // The start marker, which the decoder takes after any number of fill bytes 0xFF.
+    size_t start = 0;
+    while (at(start) == 0xFF && at(start + 1) == 0xFF)
+        ++start;
+    if (at(start) != 0xFF || at(start + 1) != 0xD8)
+        return true;
+    // Every marker, in segments and between the scans' entropy-coded data (where tables of a
+    // progressive file come), as the decoder meets them.
+    for (size_t i = start + 2; i + 1 < bytes.size();) {
+        uint8_t marker = bytes[i + 1];
+        if (bytes[i] != 0xFF || marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            i += 2;  // a stuffed byte, TEM or a restart marker: no length follows
+            continue;
+        }
+        if (marker == 0xD9)
+            break;
+        const size_t length = at(i + 2) << 8 | at(i + 3);
+        if (marker == 0xC4) {
+            // Tables follow one another while the segment's length lasts: class and id, 16 counts,
+            // then the codes.
+            size_t table = i + 4;
+            for (int64_t left = int64_t(length) - 2; left > 0;) {
+                size_t codes = 0;
+                for (size_t k = 1; k <= 16; ++k)
+                    codes += at(table + k);
+                if (codes > 256)
+                    return false;
+                table += 17 + codes;
+                left -= 17 + int64_t(codes);
+            }
+        }
+        i += 2 + length;
+    }
+    return true;
+}
+
 ObjectRef picture_from_bytes(std::span<const uint8_t> bytes)
 {
-    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX))
+    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX) || !jpeg_huffman_tables_fit(bytes))
         raise(err::InvalidPicture);
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels) || width <= 0 || height <= 0

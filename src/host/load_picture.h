@@ -18,4 +18,9 @@ ObjectRef LoadPicture(const std::string& file_name = {});
 // The same from bytes already in memory.
 ObjectRef picture_from_bytes(std::span<const uint8_t> bytes);
 
+// False for a JPEG with a Huffman table that declares more than 256 codes. The decoder trusts that
+// count and writes past its tables, so such a file is refused (481) before it is decoded. Bytes
+// that are no JPEG give true.
+bool jpeg_huffman_tables_fit(std::span<const uint8_t> bytes);
+
 }  // namespace velmo::host

@@ -2,8 +2,6 @@
 // the empty picture.
 #include <gtest/gtest.h>
 
-#include <stb_image_write.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +15,7 @@
 #include "platform/picture.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/picture_fixture.h"
 #include "support/velmo_error.h"
 
 namespace velmo::host {
@@ -24,65 +23,10 @@ namespace {
 
 using namespace velmo::platform;
 
-// The test picture: 6 x 4, left half red, right half blue, bottom row green.
-constexpr int W = 6, H = 4;
-int32_t expected_colour(int x, int y)
-{
-    if (y == H - 1)
-        return 0x00FF00;
-    return x < W / 2 ? 0x0000FF : 0xFF0000;
-}
-
-std::vector<uint8_t> rgb_pixels()
-{
-    std::vector<uint8_t> out;
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W; ++x) {
-            int32_t c = expected_colour(x, y);
-            out.push_back(uint8_t(c));
-            out.push_back(uint8_t(c >> 8));
-            out.push_back(uint8_t(c >> 16));
-        }
-    }
-    return out;
-}
-
-// A GIF of the picture, written by hand: a four-colour global table and an LZW stream that sends a
-// clear code before every pixel, so every code stays three bits wide.
-std::vector<uint8_t> gif_bytes()
-{
-    std::vector<uint8_t> out = { 'G', 'I', 'F', '8', '9', 'a', W, 0, H, 0, 0x81, 0, 0 };
-    const uint8_t table[4][3] = { { 255, 0, 0 }, { 0, 0, 255 }, { 0, 255, 0 }, { 0, 0, 0 } };
-    for (auto& entry : table)
-        out.insert(out.end(), entry, entry + 3);
-    out.insert(out.end(), { 0x2C, 0, 0, 0, 0, W, 0, H, 0, 0, 2 });
-    std::vector<int> codes;
-    for (int y = 0; y < H; ++y) {
-        for (int x = 0; x < W; ++x) {
-            codes.push_back(4);
-            codes.push_back(y == H - 1 ? 2 : x < W / 2 ? 0 : 1);
-        }
-    }
-    codes.push_back(5);
-    std::vector<uint8_t> data;
-    uint32_t bits = 0;
-    int count = 0;
-    for (int code : codes) {
-        bits |= uint32_t(code) << count;
-        count += 3;
-        while (count >= 8) {
-            data.push_back(uint8_t(bits));
-            bits >>= 8;
-            count -= 8;
-        }
-    }
-    if (count)
-        data.push_back(uint8_t(bits));
-    out.push_back(uint8_t(data.size()));
-    out.insert(out.end(), data.begin(), data.end());
-    out.insert(out.end(), { 0, 0x3B });
-    return out;
-}
+using fixture::picture_colour;
+using fixture::picture_file;
+using fixture::PictureFormat;
+constexpr int W = fixture::picture_width, H = fixture::picture_height;
 
 class LoadPictureTest : public ::testing::Test {
 protected:
@@ -115,11 +59,10 @@ protected:
 
 TEST_F(LoadPictureTest, LoadsEveryKindOfFile)
 {
-    auto rgb = rgb_pixels();
-    stbi_write_bmp((folder_ / "p.bmp").c_str(), W, H, 3, rgb.data());
-    stbi_write_png((folder_ / "p.png").c_str(), W, H, 3, rgb.data(), W * 3);
-    stbi_write_jpg((folder_ / "p.jpg").c_str(), W, H, 3, rgb.data(), 100);
-    write("p.gif", gif_bytes());
+    write("p.bmp", picture_file(PictureFormat::Bmp));
+    write("p.png", picture_file(PictureFormat::Png));
+    write("p.jpg", picture_file(PictureFormat::Jpeg));
+    write("p.gif", picture_file(PictureFormat::Gif));
     struct Case {
         const char* file;
         int tolerance;  // JPEG is lossy
@@ -132,7 +75,7 @@ TEST_F(LoadPictureTest, LoadsEveryKindOfFile)
         EXPECT_EQ(late::get(picture, "Height"), Variant(Long(pixels_to_himetric(H)))) << c.file;
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
-                int32_t got = picture_pixel(picture, x, y), want = expected_colour(x, y);
+                int32_t got = picture_pixel(picture, x, y), want = picture_colour(x, y);
                 for (int shift : { 0, 8, 16 })
                     ASSERT_NEAR((got >> shift) & 0xFF, (want >> shift) & 0xFF, c.tolerance) << c.file << " at " << x << "," << y;
             }
@@ -145,7 +88,7 @@ TEST_F(LoadPictureTest, LoadPictureErrors)
     EXPECT_VELMO_ERROR(LoadPicture((folder_ / "missing.bmp").string()), err::FileNotFound, "");
     EXPECT_VELMO_ERROR(LoadPicture(write("text.bmp", { 'h', 'e', 'l', 'l', 'o' }).string()), err::InvalidPicture, "");
     EXPECT_VELMO_ERROR(LoadPicture(write("empty.png", {}).string()), err::InvalidPicture, "");
-    auto gif = gif_bytes();
+    auto gif = picture_file(PictureFormat::Gif);
     gif.resize(20);
     EXPECT_VELMO_ERROR(LoadPicture(write("cut.gif", gif).string()), err::InvalidPicture, "");
     EXPECT_VELMO_ERROR(LoadPicture(folder_.string()), err::PathFileAccess, "");
@@ -154,10 +97,79 @@ TEST_F(LoadPictureTest, LoadPictureErrors)
     EXPECT_EQ(late::get(none, "Type"), Variant(Integer(0)));
 }
 
+// The window positions of the Huffman tables in the first DHT segment of a JPEG.
+std::vector<size_t> huffman_tables(const std::vector<uint8_t>& jpeg)
+{
+    size_t dht = 2;
+    while (!(jpeg[dht] == 0xFF && jpeg[dht + 1] == 0xC4))
+        dht += 2 + (size_t(jpeg[dht + 2]) << 8 | jpeg[dht + 3]);
+    const size_t end = dht + 2 + (size_t(jpeg[dht + 2]) << 8 | jpeg[dht + 3]);
+    std::vector<size_t> tables;
+    for (size_t table = dht + 4; table < end;) {
+        tables.push_back(table);
+        size_t codes = 0;
+        for (size_t k = 1; k <= 16; ++k)
+            codes += jpeg[table + k];
+        table += 17 + codes;
+    }
+    return tables;
+}
+
+TEST_F(LoadPictureTest, JpegWithMoreThan256HuffmanCodesInATableIsRefused)
+{
+    const auto good = picture_file(PictureFormat::Jpeg);
+    const auto tables = huffman_tables(good);
+    ASSERT_GE(tables.size(), 2u);
+    // A table's 16 counts set to `codes` in all, the rest of the file as it was.
+    auto with_codes = [&](size_t table, int codes) {
+        auto bytes = good;
+        for (size_t k = 1; k <= 16; ++k) {
+            bytes[table + k] = uint8_t(std::min(codes, 255));
+            codes -= bytes[table + k];
+        }
+        return bytes;
+    };
+    // The same table again after the image's scan, as a progressive file places its tables.
+    auto after_the_scan = [&](int codes) {
+        auto bytes = good;
+        bytes.resize(bytes.size() - 2);  // without EOI
+        std::vector<uint8_t> segment = { 0xFF, 0xC4, 0, 19, 0x10 };
+        segment.resize(21, 0);
+        segment[20] = uint8_t(codes > 255 ? 255 : codes);
+        segment[19] = uint8_t(codes > 255 ? codes - 255 : 0);
+        bytes.insert(bytes.end(), segment.begin(), segment.end());
+        bytes.insert(bytes.end(), { 0xFF, 0xD9 });
+        return bytes;
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool fits;
+    } cases[] = {
+        { "the intact file", good, true },
+        { "first table, 257 codes", with_codes(tables.front(), 257), false },
+        { "last table of the segment, 256 codes", with_codes(tables.back(), 256), true },
+        { "last table of the segment, 4080 codes", with_codes(tables.back(), 16 * 255), false },
+        { "a table after the scan, 256 codes", after_the_scan(256), true },
+        { "a table after the scan, 300 codes", after_the_scan(300), false },
+        { "fill bytes before the start marker", [&] {
+             auto bytes = with_codes(tables.front(), 257);
+             bytes.insert(bytes.begin(), 3, 0xFF);
+             return bytes;
+         }(), false },
+        { "a PNG", picture_file(PictureFormat::Png), true },
+        { "nothing", {}, true },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(jpeg_huffman_tables_fit(c.bytes), c.fits) << c.what;
+        if (!c.fits)
+            EXPECT_VELMO_ERROR(picture_from_bytes(c.bytes), err::InvalidPicture, "");
+    }
+}
+
 TEST_F(LoadPictureTest, PicturesOwnTheirBitmaps)
 {
-    auto rgb = rgb_pixels();
-    stbi_write_png((folder_ / "p.png").c_str(), W, H, 3, rgb.data(), W * 3);
+    write("p.png", picture_file(PictureFormat::Png));
     ObjectRef picture = LoadPicture((folder_ / "p.png").string());
     auto handle = static_cast<HBITMAP>(late::get(picture, "Handle").to_long().value());
     picture.reset();
@@ -166,8 +178,7 @@ TEST_F(LoadPictureTest, PicturesOwnTheirBitmaps)
 
 TEST_F(LoadPictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
 {
-    auto rgb = rgb_pixels();
-    stbi_write_png((folder_ / "p.png").c_str(), W, H, 3, rgb.data(), W * 3);
+    write("p.png", picture_file(PictureFormat::Png));
     ObjectRef picture = LoadPicture((folder_ / "p.png").string());
     auto box = PictureBox::create(10, 8);
     ObjectRef b = box;
@@ -176,7 +187,7 @@ TEST_F(LoadPictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
     EXPECT_EQ(late::get(b, "Picture").to_object(), picture);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 10; ++x)
-            ASSERT_EQ(box->pixel(x, y), x < W && y < H ? expected_colour(x, y) : 0xFFFFFF) << x << "," << y;
+            ASSERT_EQ(box->pixel(x, y), x < W && y < H ? picture_colour(x, y) : 0xFFFFFF) << x << "," << y;
 
     // The way a skinned form prepares its box: pixel scale, persistent image, natural size, no border.
     late::let(b, "ScaleMode", 3);
@@ -189,7 +200,7 @@ TEST_F(LoadPictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
     auto hdc = static_cast<HDC>(late::get(b, "hDC").to_long().value());
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            ASSERT_EQ(int32_t(GetPixel(hdc, x, y)), expected_colour(x, y)) << x << "," << y;
+            ASSERT_EQ(int32_t(GetPixel(hdc, x, y)), picture_colour(x, y)) << x << "," << y;
 
     // Nothing clears it; the property then answers an empty picture.
     late::set(b, "Picture", nullptr);
