@@ -18,6 +18,9 @@ constexpr std::string_view not_exif_text = "File is not in EXIF format.";
 
 std::string not_found_text(int32_t id) { return "Tag " + std::to_string(id) + " not found."; }
 
+// The line of a blank record: no name, no value.
+constexpr std::string_view blank_line = ": \r\n";
+
 std::filesystem::path profile_in_library_folder()
 {
     std::string folder = late::get(host::app(), "Path").to_string();
@@ -126,7 +129,9 @@ const TagRecord* clsKxLumoJPGTagsA::find_record(int32_t id) const
         if (record.id == id)
             return &record;
     }
-    return nullptr;
+    // The blank records after a fault have the number 0.
+    static const TagRecord blank;
+    return id == 0 && reader_.blank_records() > 0 ? &blank : nullptr;
 }
 
 std::string clsKxLumoJPGTagsA::GetTagName(Long lID) { return tag_name(lID.value()); }
@@ -142,15 +147,16 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
     const auto& records = reader_.records();
     if (!records)
         raise(err::SubscriptOutOfRange);
-    // The record counter is 16-bit.
-    const Integer last = Integer(int64_t(records->size()));
+    const size_t blanks = reader_.blank_records();
+    // The record counter is 16-bit: more records overflow.
+    [[maybe_unused]] const Integer last = Integer(int64_t(records->size() + blanks));
 
     std::string lines;
     if (with_lines)
-        lines.reserve(records->size() * 32);
+        lines.reserve(records->size() * 32 + blanks * blank_line.size());
     char key[16] = "KEY";
-    for (int i = 0; i < last.value(); ++i) {
-        const TagRecord& record = (*records)[static_cast<size_t>(i)];
+    for (size_t i = 0; i < records->size(); ++i) {
+        const TagRecord& record = (*records)[i];
         // The item keeps the text form of the number.
         char data[32];
         size_t data_length = record.data ? write_decimal_text(*record.data, data) : 0;
@@ -164,6 +170,12 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
             lines += record.string_data;
             lines += "\r\n";
         }
+    }
+    // Blank records after a fault: items made only when someone asks for them.
+    collection->add_blanks(records->size() + 1, blanks);
+    if (with_lines) {
+        for (size_t i = 0; i < blanks; ++i)
+            lines += blank_line;
     }
     listed_into_ = collection;
     return lines;

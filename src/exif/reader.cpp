@@ -1,5 +1,6 @@
 #include "exif/reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "automation/checked.h"
@@ -12,7 +13,7 @@ namespace velmo::exif {
 namespace {
 
 constexpr std::string_view signature { "Exif\0", 5 };
-constexpr int32_t max_records = 32767;  // the record counter is 16-bit
+constexpr size_t max_records = 32767;  // the record counter is 16-bit
 
 std::optional<size_t> find_signature(ByteView window)
 {
@@ -63,6 +64,7 @@ ReadResult ExifReader::read_window(ByteView window)
     } else {
         records_.emplace().reserve(48);
     }
+    blank_records_ = 0;
     // A link of 0 (an ExifOffset whose text is no number, say of the wrong field type) points at
     // the TIFF header, which is no directory: there is no Exif directory to read.
     auto exif_offset = read_directory(window, tiff, ifd0.value(), tag::ExifOffset);
@@ -79,30 +81,21 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
     if (start.value() < 0)
         raise(err::InvalidArgument);
     size_t pos = static_cast<size_t>(start.value());
-    const auto count = static_cast<int32_t>(window.read_unsigned(pos, 2, order));
+    const auto count = static_cast<size_t>(window.read_unsigned(pos, 2, order));
 
+    // The directory's records are blank until read; a fault leaves the rest blank.
     auto& records = *records_;
-    const size_t first = records.size();
-    // New records are blank, but may reuse the storage of the spare ones.
-    records.reserve(first + static_cast<size_t>(count));
-    for (size_t i = first; i < first + static_cast<size_t>(count); ++i) {
-        if (i < spare_records_.size()) {
-            TagRecord& blank = records.emplace_back(std::move(spare_records_[i]));
-            blank.id = blank.format = blank.length = 0;
-            blank.name.clear();
-            blank.data.reset();
-            blank.string_data.clear();
-        } else {
-            records.emplace_back();
-        }
-    }
-    if (static_cast<int64_t>(records.size()) > max_records)
+    blank_records_ = count;
+    if (records.size() + count > max_records)
         raise(err::Overflow);
     pos += 2;
+    // Only the entries that start inside the window can be read.
+    records.reserve(records.size() + std::min(count, (window.size() - std::min(pos, window.size())) / 12 + 1));
 
     std::optional<int32_t> link;
-    for (size_t i = first; i < records.size(); ++i, pos += 12) {
-        TagRecord& record = records[i];
+    for (; blank_records_ > 0; pos += 12) {
+        --blank_records_;
+        TagRecord& record = next_record();
         record.id = static_cast<int32_t>(window.read_unsigned(pos, 2, order));
         record.format = static_cast<int32_t>(window.read_unsigned(pos + 2, 2, order));
         record.length = Long(int64_t(window.read_unsigned(pos + 4, 4, order))).value();
@@ -114,6 +107,21 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
             link = clng(leading_number(record.string_data)).value();
     }
     return link;
+}
+
+TagRecord& ExifReader::next_record()
+{
+    auto& records = *records_;
+    const size_t i = records.size();
+    if (i >= spare_records_.size())
+        return records.emplace_back();
+    // A blank record in the storage of the spare one at its place.
+    TagRecord& blank = records.emplace_back(std::move(spare_records_[i]));
+    blank.id = blank.format = blank.length = 0;
+    blank.name.clear();
+    blank.data.reset();
+    blank.string_data.clear();
+    return blank;
 }
 
 }  // namespace velmo::exif

@@ -9,7 +9,8 @@
 // the new file. Without a signature only the result changes (NotExif). A fault raises error 1
 // "ReadMetaInfo" and leaves the result as it was; the byte order already describes the new file
 // when the fault came after the TIFF header was found, and the records then hold the entries read
-// before the fault, followed by blank records for the ones the directory announced.
+// before the fault, followed by blank records for the ones the directory announced. The blank
+// records are kept as a count, so that a corrupt entry count costs no work per record.
 #pragma once
 
 #include <cstdint>
@@ -37,8 +38,10 @@ public:
 
     ReadResult result() const { return result_; }
     bool little_endian() const { return little_endian_; }
-    // Records of the last read that found a signature, IFD0's first; nullopt before any.
+    // Records of the last read that found a signature, IFD0's first; nullopt before any. After a
+    // fault, blank_records() blank records (every field empty or 0) follow them.
     const std::optional<std::vector<TagRecord>>& records() const { return records_; }
+    size_t blank_records() const { return blank_records_; }
 
     const std::filesystem::path& profile_path() const { return profile_.path(); }
     void set_profile_path(std::filesystem::path path) { profile_ = ProfileFile(std::move(path)); }
@@ -47,12 +50,15 @@ private:
     ReadResult read_window(ByteView window);
     // Appends a directory's entries; returns the number that the entry with link_tag shows, if any.
     std::optional<int32_t> read_directory(ByteView window, size_t tiff, int32_t offset, int32_t link_tag);
+    // Appends a blank record, in the storage of a spare one where there is one.
+    TagRecord& next_record();
 
     ProfileFile profile_;
     FileHead head_;
     ReadResult result_ = ReadResult::Read;
     bool little_endian_ = false;
     std::optional<std::vector<TagRecord>> records_;
+    size_t blank_records_ = 0;
     // The records of the read before, kept for their texts' storage, which the next read's
     // records take over instead of allocating their own.
     std::vector<TagRecord> spare_records_;

@@ -105,6 +105,7 @@ const ClassInfo& clsKxLumoJPGTagsItemsA::info()
 
 void clsKxLumoJPGTagsItemsA::Clear()
 {
+    blanks_ = 0;
     for (auto& item : items_) {
         if (item.use_count() == 1)
             spare_.push_back(std::move(item));
@@ -114,9 +115,13 @@ void clsKxLumoJPGTagsItemsA::Clear()
     running_number_ = 0;
 }
 
-Long clsKxLumoJPGTagsItemsA::Count() { return Long(int64_t(items_.size())); }
+Long clsKxLumoJPGTagsItemsA::Count() { return Long(int64_t(items_.size() + blanks_)); }
 
-ObjectRef clsKxLumoJPGTagsItemsA::NewEnum() { return std::make_shared<ItemEnumerator>(items_); }
+ObjectRef clsKxLumoJPGTagsItemsA::NewEnum()
+{
+    make_blanks();
+    return std::make_shared<ItemEnumerator>(items_);
+}
 
 void clsKxLumoJPGTagsItemsA::Remove(ByRef<Variant> Index)
 {
@@ -136,8 +141,9 @@ Long clsKxLumoJPGTagsItemsA::GetIndexForKey(ByRef<std::string> sKey)
     return Long(int64_t(position_of_key(sKey.get())));
 }
 
-size_t clsKxLumoJPGTagsItemsA::position_of_key(std::string_view key) const
+size_t clsKxLumoJPGTagsItemsA::position_of_key(std::string_view key)
 {
+    make_blanks();
     size_t position = 0;
     for (size_t i = 0; i < items_.size(); ++i) {
         if (same_text_ignoring_case(items_[i]->key(), key))
@@ -168,6 +174,7 @@ ObjectRef clsKxLumoJPGTagsItemsA::Item(ByRef<Variant> Index)
 
 TagItemRef clsKxLumoJPGTagsItemsA::add(const NewTag& tag)
 {
+    make_blanks();
     if (has_key(tag.key)) {
         host::MsgBox(" '" + std::string(tag.key) + "' " + " Key is not unique in items collection or object already exists.",
             host::vbInformation | host::vbOKOnly, "Already exists...");
@@ -187,6 +194,7 @@ TagItemRef clsKxLumoJPGTagsItemsA::add(const NewTag& tag)
 
 TagItemRef clsKxLumoJPGTagsItemsA::add_distinct(const NewTag& tag)
 {
+    make_blanks();
     TagItemRef item = make_item(tag);
     items_.push_back(item);
     keys_.emplace_back(tag.key);
@@ -211,16 +219,41 @@ TagItemRef clsKxLumoJPGTagsItemsA::make_item(const NewTag& tag)
     return item;
 }
 
-bool clsKxLumoJPGTagsItemsA::has_key(std::string_view key) const
+void clsKxLumoJPGTagsItemsA::add_blanks(size_t first_key_number, size_t count)
 {
+    make_blanks();
+    blanks_ = count;
+    first_blank_key_number_ = first_key_number;
+}
+
+void clsKxLumoJPGTagsItemsA::make_blanks()
+{
+    if (blanks_ == 0)
+        return;
+    const size_t count = blanks_;
+    blanks_ = 0;
+    items_.reserve(items_.size() + count);
+    keys_.reserve(keys_.size() + count);
+    std::string key;
+    for (size_t i = 0; i < count; ++i) {
+        key = "KEY" + std::to_string(first_blank_key_number_ + i);
+        add_distinct({ key, 0, {}, 0, 0, nullptr, {}, {} });
+    }
+}
+
+bool clsKxLumoJPGTagsItemsA::has_key(std::string_view key)
+{
+    make_blanks();
     bool found = false;
     for (const auto& item : items_)
         found = found || same_text_ignoring_case(item->key(), key);
     return found;
 }
 
-TagItemRef clsKxLumoJPGTagsItemsA::tag_for_id(int32_t id) const
+TagItemRef clsKxLumoJPGTagsItemsA::tag_for_id(int32_t id)
 {
+    if (id == 0)  // the one number blank items have
+        make_blanks();
     TagItemRef match;
     for (const auto& item : items_) {
         if (item->id() == id)
@@ -229,8 +262,10 @@ TagItemRef clsKxLumoJPGTagsItemsA::tag_for_id(int32_t id) const
     return match;
 }
 
-TagItemRef clsKxLumoJPGTagsItemsA::tag_for_name(std::string_view name) const
+TagItemRef clsKxLumoJPGTagsItemsA::tag_for_name(std::string_view name)
 {
+    if (name.empty())  // the one name blank items have
+        make_blanks();
     TagItemRef match;
     for (const auto& item : items_) {
         if (same_text_ignoring_case(item->name(), name))
@@ -241,6 +276,7 @@ TagItemRef clsKxLumoJPGTagsItemsA::tag_for_name(std::string_view name) const
 
 size_t clsKxLumoJPGTagsItemsA::position_for(ByRef<Variant>& index)
 {
+    make_blanks();
     Variant value = index.get();
     size_t count = items_.size();
     if (value.type() == VarType::String) {

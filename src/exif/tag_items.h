@@ -8,6 +8,10 @@
 // Clear starts the running number (each item's Index) again at 1, and a key given to Item or
 // Remove, or to GetIndexForKey, resolves to that item's current position, so keys keep working
 // after a refill or a Remove.
+//
+// Blank items (the blank records of a read that failed) can be appended as a count: they become
+// items only when a member other than Count or Clear needs them, so listing a corrupt file costs
+// no item per blank record.
 #pragma once
 
 #include <memory>
@@ -54,15 +58,20 @@ public:
     // other: the duplicate check could not fail, so it is not made.
     TagItemRef add_distinct(const NewTag& tag);
 
-    bool has_key(std::string_view key) const;
-    TagItemRef tag_for_id(int32_t id) const;
-    TagItemRef tag_for_name(std::string_view name) const;
-    const std::vector<TagItemRef>& items() const { return items_; }
+    // Appends count blank items (key "KEY" and a number from first_key_number on, the next
+    // running numbers, every other property empty or 0).
+    void add_blanks(size_t first_key_number, size_t count);
+
+    bool has_key(std::string_view key);
+    TagItemRef tag_for_id(int32_t id);
+    TagItemRef tag_for_name(std::string_view name);
 
 private:
     TagItemRef make_item(const NewTag& tag);
     // The position (1..Count) of the last item with that key, letter case ignored; 0 for none.
-    size_t position_of_key(std::string_view key) const;
+    size_t position_of_key(std::string_view key);
+    // Turns the blank items still held as a count into items.
+    void make_blanks();
     // The position (1..Count) an Item or Remove argument names, writing back a key's position;
     // 0 after showing the "Not Found..." box.
     size_t position_for(ByRef<Variant>& index);
@@ -70,6 +79,8 @@ private:
     std::vector<TagItemRef> items_;
     std::vector<std::string> keys_;  // the key each item was stored under, position for position
     Long running_number_;
+    size_t blanks_ = 0;                // blank items after items_, not made yet
+    size_t first_blank_key_number_ = 0;
     // Items that left the list and that nobody else holds: a new item can be one of them again,
     // which no caller can tell, and a refill then costs no allocations.
     std::vector<TagItemRef> spare_;

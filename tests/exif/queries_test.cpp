@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "automation/late.h"
@@ -192,6 +193,44 @@ TEST_F(ExifQueries, ListInfoListsEveryRecordAndRefillsTheCollection)
     // Only -1 is True.
     EXPECT_EQ(late::call(reader, "ListInfo", Boolean { 1 }), Variant(""));
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(ExifQueries, AfterAReadThatFailedTheBlankRecordsAreListedToo)
+{
+    // IFD0 announces 400 entries; the file ends inside the second, so 398 records stay blank.
+    auto tiff = tiff_block(Layout { ByteOrder::LittleEndian, { shorts(274, { 1 }) } });
+    tiff[8] = 0x90;
+    tiff[9] = 0x01;
+    std::vector<uint8_t> file = { 'E', 'x', 'i', 'f', 0, 0 };
+    file.insert(file.end(), tiff.begin(), tiff.end());
+    ObjectRef reader = new_reader();
+    EXPECT_VELMO_ERROR(late::let(reader, "ImageFile", write("cut.jpg", file)), err::ReadMetaInfo, "ReadMetaInfo");
+
+    const std::string lines = late::call(reader, "ListInfo", True).to_string();
+    EXPECT_TRUE(lines.starts_with("Orientation: 1\r\n")) << lines.substr(0, 40);
+    std::string blank_lines;
+    for (int i = 0; i < 398; ++i)
+        blank_lines += ": \r\n";
+    EXPECT_TRUE(lines.ends_with(blank_lines));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 400);
+
+    ObjectRef tags = late::get(reader, "TagsObject").to_object();
+    EXPECT_EQ(late::get(tags, "Count"), Variant(Long(400)));
+    EXPECT_EQ(late::call(tags, "GetIndexForKey", "key250"), Variant(Long(250)));
+    ObjectRef last = late::get(tags, "Item", Long(400)).to_object();
+    ASSERT_NE(last, nullptr);
+    const std::pair<const char*, Variant> blank_item[] = {
+        { "Key", Variant("KEY400") }, { "Index", Variant(Long(400)) }, { "ID", Variant(Long(0)) }, { "Name", Variant("") },
+        { "Format", Variant(Long(0)) }, { "Length", Variant(Long(0)) }, { "Data", Variant("") }, { "StringData", Variant("") },
+    };
+    for (const auto& [property, value] : blank_item)
+        EXPECT_EQ(late::get(last, property), value) << property;
+    EXPECT_EQ(late::call(tags, "GetTagForTagID", Long(0)).to_object(), last) << "the last blank item";
+    EXPECT_EQ(late::get(late::call(tags, "Add", "new").to_object(), "Index"), Variant(Long(401)));
+
+    // A blank record answers MetaInfo for the number 0.
+    EXPECT_EQ(meta_info(reader, 0), std::make_pair(Long(0), std::string()));
+    EXPECT_EQ(meta_info(reader, 305).second, "Tag 305 not found.");
 }
 
 TEST_F(ExifQueries, ListInfoOfAFileWithoutSignatureKeepsTheLastListing)
