@@ -1,5 +1,7 @@
 #include "platform/x11/events.h"
 
+#include "platform/x11/desktop.h"
+
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -59,17 +61,17 @@ std::optional<InputEvent> translate(Connection& connection, const XEvent& event)
     case ConfigureNotify: {
         out.kind = InputEvent::Kind::Reshaped;
         out.window = event.xconfigure.window;
-        // A reparenting window manager reports coordinates in its frame: ask where the window is
-        // on the root; a synthetic event from the manager already carries root coordinates.
-        int x = event.xconfigure.x, y = event.xconfigure.y;
-        if (!event.xconfigure.send_event) {
-            ::Window child = 0;
-            ErrorTrap trap(connection);
-            if (!XTranslateCoordinates(connection.get(), event.xconfigure.window, connection.root(), 0, 0, &x, &y, &child)
-                || trap.failed())
-                return std::nullopt;
+        // A synthetic event from the window manager carries root coordinates. Otherwise the server
+        // is asked where the window is now: a reparenting manager reports coordinates in its frame,
+        // and an event queued before later moves must not undo them.
+        if (event.xconfigure.send_event) {
+            out.area = { event.xconfigure.x, event.xconfigure.y, event.xconfigure.width, event.xconfigure.height };
+            return out;
         }
-        out.area = { x, y, event.xconfigure.width, event.xconfigure.height };
+        auto now = window_rect(connection, event.xconfigure.window);
+        if (!now)
+            return std::nullopt;
+        out.area = *now;
         return out;
     }
     case ClientMessage:
