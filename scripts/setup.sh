@@ -12,6 +12,7 @@ packages=(
   clang
   libdeflate-dev libx11-dev libxext-dev libxtst-dev xvfb
   libwebp-dev
+  python3-dev pybind11-dev python3-pytest
 )
 
 missing=()
