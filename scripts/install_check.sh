@@ -41,6 +41,7 @@ velmo=$prefix/bin/velmo
 "$velmo" tags --ini "$prefix/share/velmo/exif.ini" "$work/photo.jpg" | grep "^Orientation: Right-top" >/dev/null \
   || fail "velmo tags --ini share/velmo/exif.ini"
 "$velmo" typelib | grep "clsKxLumoGradientsA" >/dev/null || fail "velmo typelib (the full command)"
+"$velmo" call Velmo10.clsKxVelmo10A About >/dev/null || fail "velmo call Velmo10.clsKxVelmo10A About"
 for args in "--version" "tags $work/photo.jpg"; do
   LD_DEBUG=libs "$velmo" $args 2>"$work/ld.txt" >/dev/null
   if grep -E "libcairo|libX11|libfontconfig|libpixman|libvelmo-host" "$work/ld.txt" >/dev/null; then
@@ -74,4 +75,10 @@ PKG_CONFIG_PATH=$prefix/lib/pkgconfig c++ -std=c++20 $flags examples/host_progra
 rm "$components/libkxbasalt10.so"
 if (cd "$work" && "$work/build-host_program/host_program" photo.jpg again.png) >"$work/missing.out"; then fail "About without libkxbasalt10.so succeeded"; fi
 grep -q "^Error 429 (KxBasalt10.clsKxsvErrorHandlerA)" "$work/missing.out" || { cat "$work/missing.out"; fail "no 429 without libkxbasalt10.so"; }
+# The installed command is such a host too: one error line, exit 1.
+code=0
+"$velmo" call Velmo10.clsKxVelmo10A About >"$work/about.out" 2>"$work/about.err" || code=$?
+if [ "$code" -ne 1 ] || [ "$(wc -l <"$work/about.err")" -ne 1 ] || ! grep -q "^velmo: error 429 " "$work/about.err"; then
+  cat "$work/about.err"; fail "velmo call Velmo10.clsKxVelmo10A About without libkxbasalt10.so: exit $code, not one line 'velmo: error 429'"
+fi
 echo "install_check: installed, moved, examples built and run, EXIF path free of drawing libraries"

@@ -37,8 +37,12 @@ bool names_no_command(const CLI::App& app, int argc, char** argv)
 // from the parser, errors of the library, and anything else a command lets escape.
 int main(int argc, char** argv)
 try {
+#if !VELMO_COMPONENTS_BY_PROGID
+    // The in-tree command has the component and the framework services built in; the installed one
+    // creates their classes by ProgID, so a missing component file is error 429 as in any host.
     velmo::velmo10::load();
     velmo::kxbasalt10::load();
+#endif
 
     CLI::App app { "velmo: the Velmo10 graphics component library from the command line.\n"
                    "Every class of the Velmo10 type library is reachable by ProgID and member name.",

@@ -17,7 +17,7 @@ install(TARGETS velmo_runtime velmo_host_runtime EXPORT velmoTargets
 install(TARGETS velmo10_component velmo10_drawing_component kxbasalt10_component
   LIBRARY DESTINATION ${velmo_install_components} NAMELINK_SKIP)
 install(FILES ${velmo_component_dir}/classes.reg DESTINATION ${velmo_install_components})
-install(PROGRAMS $<TARGET_FILE:velmo> DESTINATION ${velmo_install_components} RENAME velmo-commands)
+install(TARGETS velmo_full_command RUNTIME DESTINATION ${velmo_install_components})
 install(TARGETS velmo_launcher RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Headers keep their folders, so the runtime's own includes ("automation/object.h") resolve.
