@@ -44,13 +44,6 @@ endforeach()
 
 install(FILES exif.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/velmo)
 
-# The Python module (python/, built with -DVELMO_PYTHON=ON) installs into VELMO_PYTHON_INSTALL_DIR:
-# the prefix's own site-packages folder by default, where the prefix's Python finds it.
-if(VELMO_PYTHON)
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
-  execute_process(COMMAND ${Python3_EXECUTABLE} -c
-      "import sysconfig; print(sysconfig.get_path('platlib', 'posix_prefix', vars={'platbase': '.', 'base': '.'}))"
-    OUTPUT_VARIABLE velmo_python_dir OUTPUT_STRIP_TRAILING_WHITESPACE)
-  string(REGEX REPLACE "^\\./" "" velmo_python_dir "${velmo_python_dir}")
-  set(VELMO_PYTHON_INSTALL_DIR "${velmo_python_dir}" CACHE PATH "Where the Python module goes, relative to the prefix")
-endif()
+# The Python module (python/, built with -DVELMO_PYTHON=ON) installs itself into
+# VELMO_PYTHON_INSTALL_DIR, by default lib/python3.X/dist-packages: the folder Debian's python3 reads
+# under a prefix (site-packages is another Python's layout).
