@@ -26,6 +26,12 @@ void add_display_option(CLI::App& app)
 
 bool on_real_display() { return x11::current_x11_backend() != nullptr; }
 
+bool display_lost()
+{
+    auto* x = x11::current_x11_backend();
+    return x && x->connection().lost();
+}
+
 void keep_shown(HWND window, RightClick right_click)
 {
     HWND top = window;
@@ -44,7 +50,7 @@ void keep_shown(HWND window, RightClick right_click)
             break;
         }
         DispatchMessageA(&msg);
-        if (auto* x = x11::current_x11_backend(); x && x->connection().lost()) {
+        if (display_lost()) {
             KillTimer(0, heartbeat);
             throw std::runtime_error("the connection to the X display was lost");
         }

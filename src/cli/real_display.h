@@ -14,6 +14,9 @@ void add_display_option(CLI::App& app);
 // Whether the thread's display is a real one, where a person can see and close windows.
 bool on_real_display();
 
+// Whether the connection to a real display has gone.
+bool display_lost();
+
 enum class RightClick { Ignored, Closes };
 
 // Shows the top-level window holding `window` and delivers the thread's messages until it is

@@ -19,12 +19,14 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/animation_writer.h"
+#include "cli/real_display.h"
 #include "effects/real_snow.h"
 #include "host/do_events.h"
 #include "host/load_picture.h"
 #include "host/picture_box.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
+#include "platform/user.h"
 
 namespace velmo::cli {
 
@@ -242,6 +244,35 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
     partial.commit();
 }
 
+void show_snow(const SnowRequest& request)
+{
+    auto box = make_box(request);
+    platform::HWND top = box->window();
+    while (platform::HWND parent = platform::GetParent(top))
+        top = parent;
+    platform::ShowWindow(top, platform::SW_SHOW);
+    platform::SetForegroundWindow(top);
+
+    ObjectRef effect = create_object("Velmo10.clsKxLumoEffectsRealSnowA");
+    if (request.seed)
+        std::static_pointer_cast<effects::clsKxLumoEffectsRealSnowA>(effect)->set_seed(*request.seed);
+    // Checked in each frame's message pump: the person closed the window, or the display went.
+    bool lost = false;
+    std::function<void()> handler = [&] {
+        lost = display_lost();
+        if (lost || !platform::IsWindow(top))
+            late::let(effect, "Cancel", True);
+        else
+            host::post_message([&] { handler(); });
+    };
+    host::post_message([&] { handler(); });
+    Variant pic { ObjectRef(box) };
+    Variant* args[] = { &pic };
+    late::invoke(effect, "RealSnowEffect", Invoke::Call, args);
+    if (lost)
+        throw std::runtime_error("the connection to the X display was lost");
+}
+
 void add_snow_command(CLI::App& app)
 {
     struct Options {
@@ -250,6 +281,7 @@ void add_snow_command(CLI::App& app)
         std::string frames = "600";
         std::string seed;
         std::string output;
+        bool show = false;
     };
     auto options = std::make_shared<Options>();
     auto* command = app.add_subcommand("snow", "Let snow fall and settle on a picture, written as an animation (.webp, .gif) or its last frame (.png)");
@@ -258,17 +290,24 @@ void add_snow_command(CLI::App& app)
     command->add_option("--frames", options->frames, "frames to run")->capture_default_str();
     command->add_option("--seed", options->seed, "a number that makes the snowfall repeatable (default: the clock)");
     command->add_option("-o,--output", options->output, "file to write: .webp or .gif (animation), .png (last frame)");
+    command->add_flag("--show", options->show, "instead of writing a file, show the snow live on the real display until its window is closed");
     command->footer("Examples:\n"
                     "  velmo snow -o snow.webp\n"
                     "  velmo snow --size 320x240 --frames 300 --seed 7 -o snow.gif\n"
-                    "  velmo snow -i photo.png --frames 900 -o settled.png");
+                    "  velmo snow -i photo.png --frames 900 -o settled.png\n"
+                    "  velmo --display x11 snow --show");
     command->callback([options] {
         try {
             SnowRequest request;
-            if (options->output.empty())
+            if (options->show && !options->output.empty())
+                throw std::runtime_error("--show writes no file: give either --show or -o");
+            if (options->show && !on_real_display())
+                throw std::runtime_error("--show needs a real display: put --display x11 (or auto) before the command");
+            if (options->output.empty() && !options->show)
                 throw std::runtime_error("snow needs -o FILE (.webp, .gif or .png)");
             request.output = options->output;
-            output_kind(request.output);
+            if (!options->show)
+                output_kind(request.output);
             if (!options->input.empty() && !options->size.empty())
                 throw std::runtime_error("--size is for the default picture; a picture given with -i keeps its own size");
             if (!options->input.empty())
@@ -293,6 +332,10 @@ void add_snow_command(CLI::App& app)
                 if (done == total)
                     std::fprintf(stderr, "\r\033[K");
             };
+            if (options->show) {
+                show_snow(request);
+                return;
+            }
             write_snow(request, progress);
             std::cout << "Wrote " << request.output.string() << "\n";
         } catch (const std::exception& e) {

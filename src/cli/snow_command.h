@@ -28,4 +28,8 @@ struct SnowRequest {
 // every frame. Failures leave as std::runtime_error with a line for the user.
 void write_snow(const SnowRequest& request, const std::function<void(int, int)>& progress = {});
 
+// Runs the effect with its window shown on the real display until the window is closed; the
+// frame count and output are not used. Throws std::runtime_error when the display is lost.
+void show_snow(const SnowRequest& request);
+
 }  // namespace velmo::cli

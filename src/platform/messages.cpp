@@ -235,6 +235,9 @@ void PostQuitMessage(int exit_code)
 
 int pump_messages()
 {
+    // Input that reached the backend (a real server's events) joins the queue first, and a real
+    // display shows what was drawn since the last pump.
+    display().backend().wait_for_events(std::chrono::steady_clock::time_point {});
     uint64_t before = display().queue.next_sequence;
     int dispatched = 0;
     MSG msg;
