@@ -10,6 +10,7 @@
 #include "cli/error_output.h"
 #include "cli/exif_commands.h"
 #include "cli/paint_commands.h"
+#include "cli/pick_command.h"
 #include "cli/real_display.h"
 #include "cli/skin_command.h"
 #include "cli/snow_command.h"
@@ -59,6 +60,7 @@ try {
     velmo::cli::add_call_command(app);
     velmo::cli::add_exif_commands(app);
     velmo::cli::add_paint_commands(app);
+    velmo::cli::add_pick_command(app);
     velmo::cli::add_capture_command(app);
     velmo::cli::add_skin_command(app);
     velmo::cli::add_snow_command(app);
