@@ -180,8 +180,9 @@ TEST_F(MessagesTest, HandlersMayKillTheirTimerDestroyTheirWindowOrPumpAgain)
     HWND nested = window({ 40, 0, 10, 10 });
     int kills = 0, dooms = 0, nests = 0;
     set_window_procedure(killer, [&](HWND w, UINT m, WPARAM id, LPARAM) -> LRESULT {
-        if (m == WM_TIMER && ++kills)
+        if (m == WM_TIMER && ++kills) {
             EXPECT_EQ(KillTimer(w, id), 1);
+        }
         return 0;
     });
     set_window_procedure(doomed, [&](HWND w, UINT m, WPARAM, LPARAM) -> LRESULT {
