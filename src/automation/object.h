@@ -193,18 +193,29 @@ Member property_get(std::string_view name, Fn fn, TypeName result, std::vector<P
     size_t n = params.size();
     return Member { name, MemberKind::PropertyGet, std::move(params), result, {}, detail::make_thunk(fn, n) };
 }
-// The assigned value is the last parameter of the C++ function and is always by value.
+namespace detail {
+// The assigned value is the last parameter of the C++ function and is always by value. Filled in
+// place: moving a temporary Param makes the optimiser warn about its empty default Variant.
+inline void append_assigned_value(std::vector<Param>& params, TypeName value)
+{
+    Param& rhs = params.emplace_back();
+    rhs.name = "RHS";
+    rhs.type = value;
+    rhs.pass = Pass::ByValue;
+}
+}  // namespace detail
+
 template<typename Fn>
 Member property_let(std::string_view name, Fn fn, TypeName value, std::vector<Param> params = {})
 {
-    params.push_back(Param { "RHS", value, Pass::ByValue });
+    detail::append_assigned_value(params, value);
     size_t n = params.size();
     return Member { name, MemberKind::PropertyLet, std::move(params), {}, {}, detail::make_thunk(fn, n) };
 }
 template<typename Fn>
 Member property_set(std::string_view name, Fn fn, TypeName value, std::vector<Param> params = {})
 {
-    params.push_back(Param { "RHS", value, Pass::ByValue });
+    detail::append_assigned_value(params, value);
     size_t n = params.size();
     return Member { name, MemberKind::PropertySet, std::move(params), {}, {}, detail::make_thunk(fn, n) };
 }

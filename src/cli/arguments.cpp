@@ -49,7 +49,11 @@ std::string describe(const Variant& value)
     switch (value.type()) {
     case VarType::Object: {
         auto object = value.to_object();
-        return object ? "<" + std::string(object->class_info().name) + ">" : "Nothing";
+        if (!object)
+            return "Nothing";
+        std::string text = "<";
+        text.append(object->class_info().name).append(">");
+        return text;
     }
     case VarType::Error: return value.is_missing() ? "<missing>" : "<error value>";
     case VarType::Null: return "Null";

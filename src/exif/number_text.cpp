@@ -130,8 +130,10 @@ double leading_number(std::string_view text)
         if (j < compact.size() && (compact[j] == '+' || compact[j] == '-'))
             ++j;
         size_t end = digits_at(j);
-        if (end > j)
-            number += "e" + compact.substr(i + 1, end - i - 1);
+        if (end > j) {
+            number += 'e';
+            number.append(compact, i + 1, end - i - 1);
+        }
     }
     // from_chars takes no "+" sign.
     bool negative = number[0] == '-';

@@ -33,7 +33,12 @@ public:
             out_.push_back(static_cast<uint8_t>(value >> (8 * shift)));
         }
     }
-    void put_text(std::string_view text) { out_.insert(out_.end(), text.begin(), text.end()); }
+    void put_text(std::string_view text)
+    {
+        // Byte by byte: a range insert into the empty vector makes the optimiser warn falsely.
+        for (char c : text)
+            out_.push_back(static_cast<uint8_t>(c));
+    }
     void put_at(size_t at, uint64_t value, size_t size)
     {
         for (size_t k = 0; k < size; ++k) {
