@@ -41,7 +41,7 @@ velmo=$prefix/bin/velmo
 "$velmo" tags --ini "$prefix/share/velmo/exif.ini" "$work/photo.jpg" | grep "^Orientation: Right-top" >/dev/null \
   || fail "velmo tags --ini share/velmo/exif.ini"
 "$velmo" typelib | grep "clsKxLumoGradientsA" >/dev/null || fail "velmo typelib (the full command)"
-"$velmo" call Velmo10.clsKxVelmo10A About >/dev/null || fail "velmo call Velmo10.clsKxVelmo10A About"
+"$velmo" call Velmo10.clsKxVelmo10A About >"$work/about.out" 2>&1 || { cat "$work/about.out"; fail "velmo call Velmo10.clsKxVelmo10A About"; }
 for args in "--version" "tags $work/photo.jpg"; do
   LD_DEBUG=libs "$velmo" $args 2>"$work/ld.txt" >/dev/null
   if grep -E "libcairo|libX11|libfontconfig|libpixman|libvelmo-host" "$work/ld.txt" >/dev/null; then
