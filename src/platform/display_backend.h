@@ -67,6 +67,10 @@ public:
     // `scene` only when it needs the layers.
     virtual const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) = 0;
 
+    // One pixel of the screen as a pixel word, for a backend that can read it without the whole
+    // screen (a display server); nothing: the display reads it from screen().
+    virtual std::optional<uint32_t> screen_pixel(gfx::Point) { return std::nullopt; }
+
     // The pointer, in screen coordinates. set_cursor_position moves it (a real backend warps the
     // pointer); it is not reported back as input.
     virtual gfx::Point cursor_position() const = 0;

@@ -9,6 +9,12 @@ namespace velmo::platform {
 
 COLORREF GetPixel(HDC dc, int x, int y)
 {
+    // A real display's screen is read one pixel at a time from its server rather than whole.
+    auto& d = display();
+    if (auto* context = d.dc(dc); context && context->kind == DeviceContext::Kind::Screen) {
+        if (auto word = d.backend().screen_pixel({ clamp_coordinate(x), clamp_coordinate(y) }))
+            return to_colorref(*word);
+    }
     auto source = reading_source(dc);
     if (!source)
         return CLR_INVALID;

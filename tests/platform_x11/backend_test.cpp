@@ -101,6 +101,14 @@ protected:
         return false;
     }
 
+    // Pushes everything and waits until the server has done it, so input made by another client
+    // finds the windows mapped where they belong.
+    static void settle()
+    {
+        backend().flush();
+        XSync(backend().connection().get(), False);
+    }
+
     // Fake input, as a person at the server would make it.
     void press(int button, bool down)
     {
@@ -244,7 +252,7 @@ TEST_F(X11BackendTest, ButtonsKeysAndCloseBecomeMessages)
             got.push_back({ h, message, wparam, lparam });
         return DefWindowProcA(h, message, wparam, lparam);
     });
-    backend().flush();
+    settle();
     move_pointer({ 110, 70 });
     press(1, true);
     press(1, false);
@@ -283,7 +291,7 @@ TEST_F(X11BackendTest, DragMovesTheRealWindow)
 {
     HWND w = window({ 50, 50, 100, 80 });
     set_window_procedure(w, drag_anywhere);
-    backend().flush();
+    settle();
     move_pointer({ 60, 60 });
     press(1, true);
     for (int step = 1; step <= 4; ++step)
@@ -299,7 +307,7 @@ TEST_F(X11BackendTest, DragIsHandedToAWindowManagerThatOffersIt)
 {
     HWND w = window({ 50, 50, 100, 80 });
     set_window_procedure(w, drag_anywhere);
-    backend().flush();
+    settle();
     // The observer plays the window manager: it announces the move and receives the request.
     ::Display* d = observer().get();
     Atom supported[] = { XInternAtom(d, "_NET_WM_MOVERESIZE", False) };

@@ -58,6 +58,15 @@ const gfx::Bitmap& X11Backend::screen(uint64_t, const std::function<std::vector<
     return screen_;
 }
 
+std::optional<uint32_t> X11Backend::screen_pixel(gfx::Point at)
+{
+    // One round trip, as a picker's tick wants it: repaint requests already here are honoured,
+    // none is waited for.
+    collect_exposures(false);
+    flush();
+    return reader_.read_screen_pixel(at);
+}
+
 gfx::Point X11Backend::cursor_position() const
 {
     if (event_pointer_)
@@ -225,11 +234,12 @@ void X11Backend::push(HWND handle, Mirror& m)
     ReleaseDC(handle, dc);
 }
 
-void X11Backend::collect_exposures()
+void X11Backend::collect_exposures(bool sync)
 {
     if (connection_->lost())
         return;
-    XSync(connection_->get(), False);
+    if (sync)
+        XSync(connection_->get(), False);
     XEvent event;
     while (XCheckTypedEvent(connection_->get(), Expose, &event)) {
         auto owner = by_x_window_.find(event.xexpose.window);

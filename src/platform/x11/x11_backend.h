@@ -35,6 +35,7 @@ public:
     gfx::Size screen_size() const override { return size_; }
     int bits_per_pixel() const override { return 32; }
     const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) override;
+    std::optional<uint32_t> screen_pixel(gfx::Point at) override;
     gfx::Point cursor_position() const override;
     void set_cursor_position(gfx::Point position) override;
 
@@ -70,8 +71,9 @@ private:
     const Window* top_level(const Window& w) const;
     void update_shape(Mirror& m, const Window& w);
     void push(HWND handle, Mirror& m);
-    // Marks the mirrors the server asks to repaint, without handling any other event.
-    void collect_exposures();
+    // Marks the mirrors the server asks to repaint, without handling any other event; `sync` first
+    // waits for the server to answer everything sent, so no repaint request is still on its way.
+    void collect_exposures(bool sync = true);
     // Handles the queued X events; true when one was input for the display.
     bool dispatch_pending();
 
