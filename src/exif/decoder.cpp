@@ -169,6 +169,27 @@ std::string decode_undefined(const TagRecord& record, ByteView raw, ByteOrder or
     }
 }
 
+// Whether the display text is the raw value's bytes as they are: ASCII, and UNDEFINED values
+// without a display of their own.
+bool shows_raw_bytes(const TagRecord& record)
+{
+    if (record.format == Ascii)
+        return true;
+    if (record.format != Undefined)
+        return false;
+    switch (record.id) {
+    case tag::ExifVersion:
+    case tag::FlashPixVersion:
+    case tag::ComponentsConfiguration:
+    case tag::MakerNote:
+    case tag::FileSource:
+    case tag::SceneType:
+        return false;
+    default:
+        return true;
+    }
+}
+
 // Whether the display text is made of numbers read from the raw bytes, rather than of the bytes
 // themselves (texts, which are cut where the window ends).
 bool reads_numbers(const TagRecord& record)
@@ -250,23 +271,22 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
         ? place.window.clipped(static_cast<uint64_t>(place.tiff) + static_cast<uint64_t>(record.data.value_or(0)), static_cast<uint64_t>(size.value()))
         : place.window.clipped(place.entry + 8, 4);
 
-    std::string text;
+    std::string& text = record.string_data;
     if (raw.size() < static_cast<size_t>(size.value()) && reads_numbers(record)) {
         // A number whose bytes reach past the window costs only its own text, as a text there
         // is cut; Data keeps the value field. An overlong list is still a fault of the entry.
         if (is_rational_list(record))
             list_count(record);
+        text.clear();
+    } else if (shows_raw_bytes(record)) {
+        text.assign(raw.chars());  // in the record's own storage, which a reader reuses
     } else {
         text = display_text(record, raw, place.order);
     }
     // NULs go; the other bytes are Latin-1 characters, written as UTF-8.
     std::erase(text, '\0');
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        record.string_data.swap(text);
-    } else {
-        record.string_data.clear();
-        append_latin1_as_utf8(record.string_data, text);
-    }
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        text = latin1_to_utf8(text);
     if (!profile.empty())
         apply_profile(record, profile);
 }

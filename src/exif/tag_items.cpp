@@ -192,13 +192,11 @@ TagItemRef clsKxLumoJPGTagsItemsA::add(const NewTag& tag)
     return item;
 }
 
-TagItemRef clsKxLumoJPGTagsItemsA::add_distinct(const NewTag& tag)
+void clsKxLumoJPGTagsItemsA::add_distinct(const NewTag& tag)
 {
     make_blanks();
-    TagItemRef item = make_item(tag);
-    items_.push_back(item);
+    items_.push_back(make_item(tag));
     keys_.emplace_back(tag.key);
-    return item;
 }
 
 TagItemRef clsKxLumoJPGTagsItemsA::make_item(const NewTag& tag)

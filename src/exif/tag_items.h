@@ -56,7 +56,7 @@ public:
     TagItemRef add(const NewTag& tag);
     // Add for a caller that has just cleared the collection and adds keys that differ from each
     // other: the duplicate check could not fail, so it is not made.
-    TagItemRef add_distinct(const NewTag& tag);
+    void add_distinct(const NewTag& tag);
 
     // Appends count blank items (key "KEY" and a number from first_key_number on, the next
     // running numbers, every other property empty or 0).
