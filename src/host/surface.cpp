@@ -538,8 +538,7 @@ void Surface::present()
 {
     if (!auto_redraw_ || !image_)
         return;
-    ScopedWindowDC client(GetDC(window_), window_);
-    BitBlt(client.get(), 0, 0, client_width(), client_height(), image_->dc.get(), 0, 0, SRCCOPY);
+    show_bitmap(window_, image_->dc.get());
 }
 
 void Surface::Refresh()

@@ -49,6 +49,17 @@ int for_each_line(const DibLayout& dib, const gfx::Bitmap& bitmap, UINT start, U
     return copied;
 }
 
+// One pass that copies and clears; in the widest vectors the processor has, as this copy is most
+// of what showing a frame costs (a copy then a clearing pass over the row measured slower).
+#if defined(__x86_64__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void copy_clearing_reserved(uint32_t* to, const uint32_t* from, int count)
+{
+    for (int x = 0; x < count; ++x)
+        to[x] = from[x] & 0x00FFFFFF;
+}
+
 }  // namespace
 
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage)
@@ -86,13 +97,17 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, 
     auto dib = dib_layout(info);
     if (!d.dc(dc) || !b || !bits || !dib || usage > 1 || b->stock)
         return 0;
+    // A call that writes every pixel need not keep what the bitmap held: a copy of it still
+    // waiting to be shown keeps that storage instead of being made now.
+    const gfx::Bitmap& before = *bitmap_pixels(bitmap);
+    bool whole = dib->width >= before.width() && for_each_line(*dib, before, start, lines, [](size_t, int) { }) == before.height();
+    d.before_write(bitmap, whole ? Display::Overwrite::Whole : Display::Overwrite::Part);
     int columns = std::min(dib->width, b->pixels.width());
     auto* in = static_cast<const uint32_t*>(bits);
     return for_each_line(*dib, b->pixels, start, lines, [&](size_t index, int y) {
         const uint32_t* from = in + index * dib->width;
         uint32_t* to = b->pixels.scanline(y);
-        for (int x = 0; x < columns; ++x)
-            to[x] = from[x] & 0x00FFFFFF;
+        copy_clearing_reserved(to, from, columns);
     });
 }
 

@@ -80,6 +80,12 @@ std::optional<DrawingTarget> drawing_target(HDC dc);
 // The screen may show something new; `drawn` (when given) is the window whose pixels changed.
 void screen_changed(HWND drawn = 0);
 
+// Shows the bitmap selected into `memory_dc` in the window's client area from the bitmap's
+// (0, 0), as BitBlt(client context, 0, 0, client width, client height, memory_dc, 0, 0, SRCCOPY)
+// would. The memory display copies it only when the window or the screen is next read or drawn
+// on, or the bitmap is about to change; until then nothing is copied or composed.
+bool show_bitmap(HWND window, HDC memory_dc);
+
 // What reading through a device context sees: for a window, the window with its visible child
 // windows; for the screen, the composed screen.
 struct ReadingSource {

@@ -136,6 +136,7 @@ HBITMAP Display::add_bitmap(gfx::Size size, int bits_per_pixel)
 
 void Display::remove_bitmap(HBITMAP handle)
 {
+    before_write(handle);
     bitmaps_.erase(handle);
     release(handle);
 }
@@ -220,6 +221,7 @@ void Display::add_layers(const Window& w, gfx::Point origin, const Region& allow
 
 const gfx::Bitmap& Display::screen()
 {
+    settle();
     return backend_->screen(generation_, [this] {
         std::vector<SceneLayer> layers;
         const Window& desk = *window(desktop_);
@@ -230,6 +232,7 @@ const gfx::Bitmap& Display::screen()
 
 const gfx::Bitmap& Display::window_view(Window& w)
 {
+    settle();
     bool has_visible_child = std::any_of(w.children.begin(), w.children.end(), [&](HWND h) { return window(h)->shows(); });
     if (!has_visible_child)
         return w.pixels;
@@ -246,6 +249,10 @@ const gfx::Bitmap& Display::window_view(Window& w)
 
 std::optional<DrawingTarget> Display::target(DeviceContext& context)
 {
+    if (context.kind == DeviceContext::Kind::Memory)
+        before_write(context.bitmap);
+    else
+        settle();
     switch (context.kind) {
     case DeviceContext::Kind::Memory: {
         auto* selected = bitmap(context.bitmap);
@@ -271,6 +278,8 @@ std::optional<DrawingTarget> Display::target(DeviceContext& context)
 
 std::optional<ReadingSource> Display::source(DeviceContext& context)
 {
+    if (context.kind != DeviceContext::Kind::Memory)
+        settle();
     switch (context.kind) {
     case DeviceContext::Kind::Memory: {
         auto* selected = bitmap(context.bitmap);
@@ -298,6 +307,7 @@ void Display::reshape(Window& w, gfx::Rect rect, WindowStyle style)
 {
     rect.width = std::max(0, rect.width);
     rect.height = std::max(0, rect.height);
+    settle();
     gfx::Rect old_client = w.client_rect();
     gfx::Point old_client_here = old_client.location().translated(w.rect.location()) - rect.location();
     gfx::Bitmap old = std::move(w.pixels);

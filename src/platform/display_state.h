@@ -12,6 +12,10 @@
 // - Reading through a window's context sees that window with its visible children; for a window
 //   without children that is its own pixels, read in place.
 // - Drawing through the screen's context lands on the desktop.
+// - On the memory display a bitmap shown in a client area (show_bitmap) is copied there only when
+//   something looks at the windows or the screen, or is about to change the bitmap: every such path
+//   settles the waiting copies first. A bitmap overwritten whole while one waits hands its storage
+//   to that copy and takes a spare, so frames shown to nobody cost no copy at all.
 // - Handles come from one counter per thread and are never reused, so a stale handle finds
 //   nothing, even after the display was replaced.
 //
@@ -138,6 +142,17 @@ public:
     // The window with its visible children, in window coordinates.
     const gfx::Bitmap& window_view(Window& w);
 
+    // ---- Bitmaps shown in client areas, copied when next looked at -------------------------
+
+    void show_bitmap(HWND window, HBITMAP bitmap);
+    // Copies every waiting bitmap into its client area.
+    void settle();
+    // Call before the pixels of `bitmap` change. A copy from it still waiting is made now, unless
+    // the caller writes every pixel before any read (Whole): then the waiting copy keeps the
+    // storage it would have read, and the bitmap takes another.
+    enum class Overwrite { Part, Whole };
+    void before_write(HBITMAP bitmap, Overwrite overwrite = Overwrite::Part);
+
     // ---- What a device context reaches ------------------------------------------------------
 
     std::optional<DrawingTarget> target(DeviceContext& context);
@@ -161,7 +176,16 @@ private:
         uint64_t generation = 0;
     };
 
+    // A bitmap waiting to be copied into a window's client area; `kept` holds its pixels as they
+    // were shown once the bitmap has been overwritten since.
+    struct WaitingShow {
+        HWND window = 0;
+        HBITMAP bitmap = 0;
+        std::optional<gfx::Bitmap> kept;
+    };
+
     void add_layers(const Window& w, gfx::Point origin, const Region& allowed, std::vector<SceneLayer>& out, bool apply_region = true);
+    void copy_shown(WaitingShow& show);
     HWND child_at(const Window& w, gfx::Point origin, gfx::Point screen);
 
     DisplayOptions options_;
@@ -173,6 +197,8 @@ private:
     std::unordered_map<HRGN, Region> regions_;
     std::unordered_map<HPALETTE, PaletteObject> palettes_;
     std::unordered_map<HWND, View> views_;
+    std::vector<WaitingShow> waiting_shows_;
+    std::optional<gfx::Bitmap> spare_storage_;  // a kept storage back from its window, for reuse
     HWND desktop_ = 0;
     HBITMAP stock_bitmap_ = 0;
     HPALETTE stock_palette_ = 0;

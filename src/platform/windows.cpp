@@ -38,7 +38,12 @@ HWND create_window(const WindowDesc& desc)
     return handle;
 }
 
-const Window* find_window(HWND window) { return display().window(window); }
+const Window* find_window(HWND window)
+{
+    auto& d = display();
+    d.settle();
+    return d.window(window);
+}
 
 std::vector<HWND> top_level_windows()
 {
