@@ -24,10 +24,11 @@ void Display::show_bitmap(HWND handle, HBITMAP bitmap_handle)
     settle();
     bitmap_pixels(bitmap_handle);  // a blank bitmap is blackened now, while it is what was shown
     waiting_shows_.push_back({ handle, bitmap_handle, std::nullopt });
-    // A real display shows windows as they are drawn: nothing waits there.
+    // A real display shows windows as they are drawn: nothing waits there. The backend hears of
+    // the pixels when they are copied.
     if (!dynamic_cast<MemoryBackend*>(backend_.get()))
         settle();
-    damaged(handle);
+    changed();
 }
 
 void Display::copy_shown(WaitingShow& show)
