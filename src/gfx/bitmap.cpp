@@ -13,6 +13,12 @@ Bitmap::Bitmap(Size size, Color fill_color)
         fill(fill_color);
 }
 
+Bitmap::Bitmap(Size size, Uninitialized)
+    : size_(size.is_empty() ? Size {} : size)
+    , pixels_(std::make_unique_for_overwrite<uint32_t[]>(pixel_count()))
+{
+}
+
 Bitmap::Bitmap(const Bitmap& other)
     : size_(other.size_)
     , pixels_(std::make_unique<uint32_t[]>(pixel_count()))

@@ -22,6 +22,9 @@ class Bitmap {
 public:
     // Every pixel starts black. A size with a zero or negative side makes an empty bitmap.
     explicit Bitmap(Size size, Color fill = {});
+    // Storage whose pixels hold no values yet: for an owner that writes every pixel before any read.
+    struct Uninitialized { };
+    Bitmap(Size size, Uninitialized);
     Bitmap(const Bitmap&);
     Bitmap& operator=(const Bitmap&);
     Bitmap(Bitmap&&) noexcept = default;

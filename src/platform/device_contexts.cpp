@@ -171,9 +171,9 @@ int GetObjectA(HGDIOBJ object, int size, void* out)
         return 0;
     BITMAP record;
     record.bmType = 0;
-    record.bmWidth = b->pixels.width();
-    record.bmHeight = b->pixels.height();
-    record.bmWidthBytes = b->bits_per_pixel == 1 ? ((b->pixels.width() + 15) / 16) * 2 : b->pixels.width() * 4;
+    record.bmWidth = b->size().width;
+    record.bmHeight = b->size().height;
+    record.bmWidthBytes = b->bits_per_pixel == 1 ? ((b->size().width + 15) / 16) * 2 : b->size().width * 4;
     record.bmPlanes = 1;
     record.bmBitsPixel = static_cast<WORD>(b->bits_per_pixel);
     record.bmBits = 0;

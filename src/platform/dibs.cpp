@@ -72,21 +72,22 @@ int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAP
         auto& h = info->bmiHeader;
         if (h.biSize < sizeof(BITMAPINFOHEADER))
             return 0;
-        h.biWidth = b->pixels.width();
-        h.biHeight = b->pixels.height();
+        h.biWidth = b->size().width;
+        h.biHeight = b->size().height;
         h.biPlanes = 1;
         h.biBitCount = 32;
         h.biCompression = BI_RGB;
-        h.biSizeImage = static_cast<DWORD>(b->pixels.width()) * b->pixels.height() * 4;
-        return b->pixels.height();
+        h.biSizeImage = static_cast<DWORD>(b->size().width) * b->size().height * 4;
+        return b->size().height;
     }
     auto dib = dib_layout(info);
     if (!dib)
         return 0;
-    int columns = std::min(dib->width, b->pixels.width());
+    gfx::Bitmap& pixels = b->pixels();
+    int columns = std::min(dib->width, pixels.width());
     auto* out = static_cast<uint32_t*>(bits);
-    return for_each_line(*dib, b->pixels, start, lines, [&](size_t index, int y) {
-        std::memcpy(out + index * dib->width, b->pixels.scanline(y), static_cast<size_t>(columns) * 4);
+    return for_each_line(*dib, pixels, start, lines, [&](size_t index, int y) {
+        std::memcpy(out + index * dib->width, pixels.scanline(y), static_cast<size_t>(columns) * 4);
     });
 }
 
@@ -102,11 +103,12 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, 
     const gfx::Bitmap& before = *bitmap_pixels(bitmap);
     bool whole = dib->width >= before.width() && for_each_line(*dib, before, start, lines, [](size_t, int) { }) == before.height();
     d.before_write(bitmap, whole ? Display::Overwrite::Whole : Display::Overwrite::Part);
-    int columns = std::min(dib->width, b->pixels.width());
+    gfx::Bitmap& pixels = b->pixels();
+    int columns = std::min(dib->width, pixels.width());
     auto* in = static_cast<const uint32_t*>(bits);
-    return for_each_line(*dib, b->pixels, start, lines, [&](size_t index, int y) {
+    return for_each_line(*dib, pixels, start, lines, [&](size_t index, int y) {
         const uint32_t* from = in + index * dib->width;
-        uint32_t* to = b->pixels.scanline(y);
+        uint32_t* to = pixels.scanline(y);
         copy_clearing_reserved(to, from, columns);
     });
 }

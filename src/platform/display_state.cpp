@@ -130,7 +130,7 @@ void Display::remove_dc(HDC handle)
 HBITMAP Display::add_bitmap(gfx::Size size, int bits_per_pixel)
 {
     HBITMAP handle = issue(Kind::Bitmap);
-    bitmaps_.emplace(handle, BitmapObject { gfx::Bitmap(size), bits_per_pixel, 0, false });
+    bitmaps_.emplace(handle, BitmapObject { gfx::Bitmap(size, gfx::Bitmap::Uninitialized {}), bits_per_pixel, 0, false, true });
     return handle;
 }
 
@@ -258,7 +258,7 @@ std::optional<DrawingTarget> Display::target(DeviceContext& context)
         auto* selected = bitmap(context.bitmap);
         if (!selected)
             return {};
-        return DrawingTarget { &selected->pixels, {}, selected->pixels.rect(), false };
+        return DrawingTarget { &selected->pixels(), {}, selected->storage.rect(), false };
     }
     case DeviceContext::Kind::Screen: {
         Window& desk = *window(desktop_);
@@ -285,7 +285,7 @@ std::optional<ReadingSource> Display::source(DeviceContext& context)
         auto* selected = bitmap(context.bitmap);
         if (!selected)
             return {};
-        return ReadingSource { &selected->pixels, {}, selected->pixels.rect() };
+        return ReadingSource { &selected->pixels(), {}, selected->storage.rect() };
     }
     case DeviceContext::Kind::Screen: {
         const gfx::Bitmap& s = screen();
@@ -441,7 +441,7 @@ std::optional<ReadingSource> reading_source(HDC dc)
 const gfx::Bitmap* bitmap_pixels(HBITMAP bitmap)
 {
     auto* object = display().bitmap(bitmap);
-    return object ? &object->pixels : nullptr;
+    return object ? &object->pixels() : nullptr;
 }
 
 }  // namespace velmo::platform

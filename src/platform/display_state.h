@@ -54,11 +54,24 @@ struct PaletteObject {
     bool stock = false;
 };
 
+// A new bitmap is black, but its storage is blackened only when first read or drawn on, so that a
+// copy covering all of it (how a capture starts one) writes each pixel once.
 struct BitmapObject {
-    gfx::Bitmap pixels;
+    gfx::Bitmap storage;
     int bits_per_pixel = 32;
     HDC selected_into = 0;
     bool stock = false;
+    bool blank = false;  // the storage holds no values yet; every pixel counts as black
+
+    gfx::Size size() const { return storage.size(); }
+    gfx::Bitmap& pixels()
+    {
+        if (blank) {
+            storage.fill(gfx::Color {});
+            blank = false;
+        }
+        return storage;
+    }
 };
 
 class Display final : public InputSink {

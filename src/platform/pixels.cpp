@@ -5,6 +5,32 @@
 
 namespace velmo::platform {
 
+namespace {
+
+// A blank memory bitmap that a copy will cover completely need not be blackened first: the copy
+// writes every pixel. Anything short of that (clipped by the source, offset) blackens it as usual.
+void skip_blackening_when_covered(HDC destination, int x, int y, int width, int height, HDC source, int source_x, int source_y)
+{
+    auto& d = display();
+    auto* context = d.dc(destination);
+    auto* b = context && context->kind == DeviceContext::Kind::Memory ? d.bitmap(context->bitmap) : nullptr;
+    if (!b || !b->blank)
+        return;
+    auto from = reading_source(source);  // blackens b first when it is the source as well
+    if (!from || !b->blank)
+        return;
+    gfx::Size size = b->size();
+    int64_t dx = int64_t(source_x) + from->origin.x - x;
+    int64_t dy = int64_t(source_y) + from->origin.y - y;
+    bool covered = x <= 0 && y <= 0 && int64_t(x) + width >= size.width && int64_t(y) + height >= size.height
+        && from->area.left() <= dx && from->area.top() <= dy && dx + size.width <= from->area.right()
+        && dy + size.height <= from->area.bottom();
+    if (covered)
+        b->blank = false;
+}
+
+}  // namespace
+
 // ---- Pixels -----------------------------------------------------------------------------------
 
 COLORREF GetPixel(HDC dc, int x, int y)
@@ -41,6 +67,8 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
 
 BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int source_x, int source_y, DWORD rop)
 {
+    if (rop == SRCCOPY)
+        skip_blackening_when_covered(destination, x, y, width, height, source, source_x, source_y);
     auto to = drawing_target(destination);
     if (!to)
         return 0;
