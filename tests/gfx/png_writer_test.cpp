@@ -5,7 +5,10 @@
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
 
 #include "gfx/png_writer.h"
 
@@ -16,7 +19,10 @@ uint32_t pattern(int x, int y) { return (uint32_t(x * 37 % 256) << 16) | (uint32
 
 class PngWriterTest : public ::testing::Test {
 protected:
-    std::filesystem::path file_ = std::filesystem::path(::testing::TempDir()) / "velmo_png_writer_test.png";
+    // One file per test and process: CTest runs the tests side by side.
+    std::filesystem::path file_ = std::filesystem::path(::testing::TempDir())
+        / ("velmo_png_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_"
+            + std::to_string(::getpid()) + ".png");
     void TearDown() override { std::filesystem::remove(file_); }
 };
 
