@@ -195,8 +195,9 @@ TEST_F(Command, HelpMentionsOnlyCommandsThatExist)
         { "snow", "snow" }, { "capture", "capture" }, { "skin", "skin" }, { "picking", "pick" }, { "EXIF", "tags" },
     };
     for (const auto& [word, command] : uses) {
-        if (description.find(word) != std::string::npos)
+        if (description.find(word) != std::string::npos) {
             EXPECT_NE(run.out.find(std::string("\n  ") + command + " "), std::string::npos) << word << " without a command\n" << run.out;
+        }
     }
 }
 
