@@ -18,6 +18,7 @@
 #include "platform/display.h"
 #include "platform/picture.h"
 #include "platform/user.h"
+#include "platform/x11/foreign_window.h"
 
 namespace velmo::cli {
 
@@ -141,12 +142,16 @@ Source choose_source(const Options& o)
             fail("--window wants a window handle, decimal or 0x hexadecimal: " + o.window);
         // Handle 0 stands for the screen, as it does for the capture class.
         if (*handle != 0) {
-            if (!IsWindow(*handle))
+            HWND window = *handle;
+            // On X11 a number that is no handle of ours is tried as another program's X window id.
+            if (!IsWindow(window))
+                window = x11::x11_window_handle(*handle);
+            if (!window)
                 fail("no window has the handle " + hex(*handle) + " (" + std::to_string(*handle) + ")");
-            bool got = o.client ? GetClientRect(*handle, &r) : GetWindowRect(*handle, &r);
+            bool got = o.client ? GetClientRect(window, &r) : GetWindowRect(window, &r);
             if (!got)
                 fail("cannot measure the window " + hex(*handle));
-            return { *handle, size_of(r), std::string(o.client ? "the client area of " : "the window ") + hex(*handle) };
+            return { window, size_of(r), std::string(o.client ? "the client area of " : "the window ") + hex(*handle) };
         }
     }
     HWND desktop = GetDesktopWindow();
@@ -192,7 +197,7 @@ void add_capture_command(CLI::App& app)
     auto* command = app.add_subcommand("capture", "Capture the screen, the active window or any window into a PNG");
     auto* screen = command->add_flag("--screen", options->screen, "the whole screen (the default)");
     auto* active = command->add_flag("--active", options->active, "the active (foreground) window, frame and caption included");
-    auto* window = command->add_option("--window", options->window, "the window with this handle, decimal or 0x hexadecimal; 0 is the screen")
+    auto* window = command->add_option("--window", options->window, "the window with this handle, decimal or 0x hexadecimal; 0 is the screen; on X11 also another program's X window id")
                        ->type_name("HANDLE");
     command->add_flag("--client", options->client, "with --window: only its client area")->needs(window);
     screen->excludes(active)->excludes(window);

@@ -89,6 +89,13 @@ public:
     // manager then moves the window and the display hears of it); false: the display's move loop runs.
     virtual bool begin_window_move(const Window&, gfx::Point /*pointer*/) { return false; }
 
+    // ---- Other programs' windows ------------------------------------------------------------
+    // Brings a window with a server_id up to date: its rectangle (screen coordinates) and pixels
+    // from the server. False when it has gone; the display then drops the handle.
+    virtual bool refresh_foreign(Window&) { return false; }
+    // The window the window system calls active; nothing: the display's own answer holds.
+    virtual std::optional<HWND> foreground_window() { return std::nullopt; }
+
     // ---- Input and wake-ups ---------------------------------------------------------------
     // Called once by the display that owns the backend; the sink outlives the backend's use of it.
     void connect(InputSink& sink) { sink_ = &sink; }

@@ -269,6 +269,10 @@ std::optional<DrawingTarget> Display::target(DeviceContext& context)
         Window* w = window(context.window);
         if (!w)
             return {};
+        if (w->server_id && !backend_->refresh_foreign(*w)) {
+            remove_window(context.window);
+            return {};
+        }
         gfx::Rect area = context.kind == DeviceContext::Kind::Client ? w->client_rect() : w->pixels.rect();
         return DrawingTarget { &w->pixels, area.location(), area, true, w->handle };
     }
@@ -296,6 +300,10 @@ std::optional<ReadingSource> Display::source(DeviceContext& context)
         Window* w = window(context.window);
         if (!w)
             return {};
+        if (w->server_id && !backend_->refresh_foreign(*w)) {
+            remove_window(context.window);
+            return {};
+        }
         gfx::Rect area = context.kind == DeviceContext::Kind::Client ? w->client_rect() : w->pixels.rect();
         return ReadingSource { &window_view(*w), area.location(), area };
     }
@@ -323,6 +331,8 @@ void Display::reshape(Window& w, gfx::Rect rect, WindowStyle style)
 
 void Display::raise_to_top(Window& w)
 {
+    if (w.server_id)
+        return;  // another program's window is not in our tree, and not ours to restack
     auto& siblings = parent_of(w).children;
     std::erase(siblings, w.handle);
     siblings.push_back(w.handle);

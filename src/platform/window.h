@@ -53,6 +53,9 @@ struct Window {
     bool needs_paint = false;
     uint64_t paint_mark = 0;        // queue sequence number of the mark (message_queue.h)
     std::shared_ptr<const WNDPROC> procedure;  // none: DefWindowProcA
+    // Another program's window on a display server (its id there), entered when asked for: not in
+    // the window tree; its place and pixels are read from the server. 0 for the display's own windows.
+    uint64_t server_id = 0;
 
     // The client area in window coordinates.
     gfx::Rect client_rect() const

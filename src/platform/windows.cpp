@@ -86,13 +86,19 @@ bool set_window_show_state(HWND window, ShowState state)
 // ---- Windows ----------------------------------------------------------------------------------
 
 HWND GetDesktopWindow() { return display().desktop(); }
-HWND GetForegroundWindow() { return display().foreground; }
+HWND GetForegroundWindow()
+{
+    auto& d = display();
+    if (auto active = d.backend().foreground_window())
+        return *active;
+    return d.foreground;
+}
 
 BOOL SetForegroundWindow(HWND window)
 {
     auto& d = display();
     Window* w = d.window(window);
-    if (!w || window == d.desktop() || w->parent != 0)
+    if (!w || window == d.desktop() || w->parent != 0 || w->server_id)
         return 0;
     d.raise_to_top(*w);
     d.foreground = window;

@@ -22,6 +22,7 @@
 #include "platform/x11/connection.h"
 #include "platform/x11/desktop.h"
 #include "platform/x11/display_choice.h"
+#include "platform/x11/foreign_window.h"
 #include "platform/x11/x11_backend.h"
 
 namespace velmo::platform::x11 {
@@ -352,6 +353,104 @@ TEST_F(X11BackendTest, MirrorDestroyedByAnotherClientBreaksNothing)
     EXPECT_FALSE(backend().connection().lost());
 }
 
+// Another program's plain window, its background one colour, mapped and painted by the server.
+::Window foreign_window(Connection& other, gfx::Rect rect, unsigned long colour)
+{
+    ::Window w = XCreateSimpleWindow(other.get(), other.root(), rect.x, rect.y, static_cast<unsigned>(rect.width),
+        static_cast<unsigned>(rect.height), 0, 0, colour);
+    XMapWindow(other.get(), w);
+    XSync(other.get(), False);
+    return w;
+}
+
+void set_active_window(Connection& wm, ::Window active)
+{
+    XChangeProperty(wm.get(), wm.root(), XInternAtom(wm.get(), "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(&active), 1);
+    XSync(wm.get(), False);
+}
+
+TEST_F(X11BackendTest, AnotherProgramsWindowIsCapturedThroughItsHandleUntilItIsGone)
+{
+    ::Window x_window = foreign_window(observer(), { 30, 40, 60, 50 }, 0x3366cc);
+    // One of our windows, shown later, covers its corner: the capture shows it as a person sees it.
+    HWND ours = window({ 0, 0, 40, 50 });
+    {
+        ScopedWindowDC ours_dc(GetWindowDC(ours), ours);
+        for (int y = 0; y < 50; ++y)
+            for (int x = 0; x < 40; ++x)
+                SetPixel(ours_dc.get(), x, y, gfx::Color { 255, 0, 0 }.to_colorref());
+    }
+
+    HWND h = x11_window_handle(x_window);
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(x11_window_handle(x_window), h);
+    EXPECT_NE(h, ours);
+    RECT r {};
+    ASSERT_TRUE(GetWindowRect(h, &r));
+    EXPECT_EQ((gfx::Rect::from_edges(r.left, r.top, r.right, r.bottom)), (gfx::Rect { 30, 40, 60, 50 }));
+    EXPECT_EQ(x11_window_handle(observer().root()), GetDesktopWindow());
+    EXPECT_EQ(x11_window_handle(backend().mirror_of(ours)), ours);
+
+    auto capture = [&]() -> std::optional<gfx::Bitmap> {
+        ScopedWindowDC source(GetWindowDC(h), h);
+        ScopedMemoryDC memory(CreateCompatibleDC(source.get()));
+        ScopedGdiObject bitmap(CreateCompatibleBitmap(source.get(), 60, 50));
+        ScopedSelection selected(memory.get(), bitmap.get());
+        if (!BitBlt(memory.get(), 0, 0, 60, 50, source.get(), 0, 0, SRCCOPY))
+            return std::nullopt;
+        return *bitmap_pixels(bitmap.get());
+    };
+    auto pixels = capture();
+    ASSERT_TRUE(pixels);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 60; ++x) {
+            uint32_t want = x < 10 && y < 10 ? 0xff0000 : 0x3366cc;
+            ASSERT_EQ(pixels->word(x, y) & 0xffffff, want) << x << "," << y;
+        }
+
+    XDestroyWindow(observer().get(), x_window);
+    XSync(observer().get(), False);
+    EXPECT_FALSE(capture());
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_FALSE(GetWindowRect(h, &r));
+    EXPECT_EQ(x11_window_handle(x_window), 0u);
+    EXPECT_FALSE(backend().connection().lost());
+}
+
+TEST_F(X11BackendTest, ForegroundWindowFollowsTheActiveWindowProperty)
+{
+    HWND own = window({ 0, 0, 40, 40 });
+    HWND other = window({ 50, 0, 40, 40 });
+    ASSERT_TRUE(SetForegroundWindow(own));
+    ::Window x_window = foreign_window(observer(), { 100, 100, 20, 20 }, 0x00ff00);
+    settle();
+
+    struct Case {
+        std::optional<::Window> active;  // nothing: the property is removed
+        HWND expected;
+    };
+    const Case cases[] = {
+        { std::nullopt, own },
+        { backend().mirror_of(other), other },
+        { x_window, x11_window_handle(x_window) },
+        { ::Window(None), own },
+    };
+    for (const Case& c : cases) {
+        if (c.active)
+            set_active_window(observer(), *c.active);
+        else
+            XDeleteProperty(observer().get(), observer().root(), XInternAtom(observer().get(), "_NET_ACTIVE_WINDOW", False));
+        XSync(observer().get(), False);
+        EXPECT_EQ(GetForegroundWindow(), c.expected) << (c.active ? *c.active : 0);
+    }
+    // The active window gone: the display's own answer again.
+    set_active_window(observer(), x_window);
+    XDestroyWindow(observer().get(), x_window);
+    XSync(observer().get(), False);
+    EXPECT_EQ(GetForegroundWindow(), own);
+}
+
 TEST_F(X11BackendTest, LostServerLeavesTheDisplayWorking)
 {
     HWND w = window({ 0, 0, 40, 40 });
@@ -365,6 +464,13 @@ TEST_F(X11BackendTest, LostServerLeavesTheDisplayWorking)
     EXPECT_NE(later, 0u);
     EXPECT_TRUE(DestroyWindow(w));
     EXPECT_TRUE(backend().connection().lost());
+}
+
+TEST(X11ForeignWindowTest, MemoryDisplayHandsOutNoHandleForAnXWindowId)
+{
+    reset_display();
+    EXPECT_EQ(x11_window_handle(0x200001), 0u);
+    EXPECT_EQ(x11_window_handle(0), 0u);
 }
 
 TEST(X11DisplayChoiceTest, ParsesTheThreeNames)

@@ -15,6 +15,7 @@
 #include "platform/user.h"
 #include "platform/x11/desktop.h"
 #include "platform/x11/events.h"
+#include "platform/x11/foreign_window.h"
 
 namespace velmo::platform::x11 {
 
@@ -207,11 +208,91 @@ void X11Backend::window_damaged(const Window& w)
 
 void X11Backend::window_destroyed(HWND handle)
 {
+    std::erase_if(foreign_, [&](const auto& entry) { return entry.second == handle; });
     auto it = mirrors_.find(handle);
     if (it == mirrors_.end())
         return;
     by_x_window_.erase(it->second.window->id());
     mirrors_.erase(it);
+}
+
+std::optional<gfx::Rect> X11Backend::server_rect(::Window id)
+{
+    if (connection_->lost())
+        return std::nullopt;
+    ErrorTrap trap(*connection_);
+    XWindowAttributes attributes;
+    int x = 0, y = 0;
+    ::Window child = 0;
+    if (!XGetWindowAttributes(connection_->get(), id, &attributes)
+        || !XTranslateCoordinates(connection_->get(), id, connection_->root(), 0, 0, &x, &y, &child) || trap.failed())
+        return std::nullopt;
+    return gfx::Rect { x, y, attributes.width, attributes.height };
+}
+
+HWND X11Backend::handle_of(::Window id)
+{
+    if (id == connection_->root())
+        return GetDesktopWindow();
+    if (auto own = by_x_window_.find(id); own != by_x_window_.end())
+        return own->second;
+    auto rect = server_rect(id);
+    auto known = foreign_.find(id);
+    if (known != foreign_.end()) {
+        Window* w = display().window(known->second);
+        if (w && rect) {
+            w->rect = *rect;
+            return known->second;
+        }
+        if (w)
+            display().remove_window(known->second);
+        foreign_.erase(id);
+    }
+    if (!rect)
+        return 0;
+    auto w = std::make_unique<Window>();
+    w->server_id = id;
+    w->rect = *rect;
+    w->visible = true;
+    w->pixels = gfx::Bitmap(rect->size());
+    HWND handle = display().add_window(std::move(w));
+    foreign_[id] = handle;
+    return handle;
+}
+
+bool X11Backend::refresh_foreign(Window& w)
+{
+    auto rect = server_rect(w.server_id);
+    if (!rect)
+        return false;
+    w.rect = *rect;
+    if (w.pixels.size() != rect->size())
+        w.pixels = gfx::Bitmap(rect->size());
+    w.pixels.fill(gfx::Color {});
+    // Read through the root, as a person sees the window: what covers it shows, and the part off
+    // the screen stays black. Our own mirrors are brought up to date first.
+    collect_exposures();
+    flush();
+    gfx::Rect visible = rect->intersected(gfx::Rect::of({}, size_));
+    if (!visible.is_empty())
+        reader_.read(connection_->root(), visible, w.pixels, visible.location() - rect->location());
+    return true;
+}
+
+std::optional<HWND> X11Backend::foreground_window()
+{
+    auto id = active_window(*connection_);
+    if (!id)
+        return std::nullopt;
+    if (HWND handle = handle_of(*id))
+        return handle;
+    return std::nullopt;
+}
+
+HWND x11_window_handle(uint64_t id)
+{
+    X11Backend* backend = current_x11_backend();
+    return backend && id != 0 ? backend->handle_of(static_cast<::Window>(id)) : 0;
 }
 
 bool X11Backend::begin_window_move(const Window& w, gfx::Point pointer)

@@ -46,6 +46,9 @@ public:
     void window_damaged(const Window& w) override;
     void window_destroyed(HWND handle) override;
     bool begin_window_move(const Window& w, gfx::Point pointer) override;
+    bool refresh_foreign(Window& w) override;
+    // _NET_ACTIVE_WINDOW: our mirror's handle, or another program's window's.
+    std::optional<HWND> foreground_window() override;
 
     void wait_for_events(Deadline deadline) override;
     void wake() override;
@@ -55,6 +58,10 @@ public:
     ::Window mirror_of(HWND handle) const;
     // Pushes every stale mirror now.
     void flush();
+    // The handle for the X window `id`: the desktop for the root, a mirror's own window, or another
+    // program's window, entered on first use with its place read from the server. 0 when the
+    // server knows no such window.
+    HWND handle_of(::Window id);
 
 private:
     struct Mirror {
@@ -69,6 +76,8 @@ private:
     Mirror* mirror(HWND handle);
     // The top-level window holding `w`; nullptr for the desktop and for a window of no display.
     const Window* top_level(const Window& w) const;
+    // The inside of the X window in screen coordinates; nothing when it has gone.
+    std::optional<gfx::Rect> server_rect(::Window id);
     void update_shape(Mirror& m, const Window& w);
     void push(HWND handle, Mirror& m);
     // Marks the mirrors the server asks to repaint, without handling any other event; `sync` first
@@ -84,6 +93,7 @@ private:
     gfx::Bitmap screen_;
     std::unordered_map<HWND, Mirror> mirrors_;
     std::unordered_map<::Window, HWND> by_x_window_;
+    std::unordered_map<::Window, HWND> foreign_;  // other programs' windows handed out so far
     mutable gfx::Point last_pointer_;
     // While an event is handed to the display: where the pointer was then. The display asks for
     // the pointer to place a button, and the server's pointer may have moved on since.
