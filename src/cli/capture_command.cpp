@@ -13,7 +13,7 @@
 #include "automation/registry.h"
 #include "cli/error_output.h"
 #include "cli/gallery.h"
-#include "gfx/png_writer.h"
+#include "cli/png_output.h"
 #include "host/form.h"
 #include "platform/display.h"
 #include "platform/picture.h"
@@ -91,22 +91,8 @@ void write_picture(const ObjectRef& object, const std::filesystem::path& png)
     if (!pixels || pixels->size().is_empty())
         fail("the capture gave no picture");
 
-    std::filesystem::path temporary = png;
-    temporary += ".velmo-" + std::to_string(::getpid()) + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        fail("cannot write " + png.string() + ": " + std::strerror(errno));
-    ::close(fd);
-    if (!gfx::write_png(*pixels, temporary)) {
-        std::filesystem::remove(temporary);
-        fail("cannot write " + png.string());
-    }
-    std::error_code failure;
-    std::filesystem::rename(temporary, png, failure);
-    if (failure) {
-        std::filesystem::remove(temporary);
-        fail("cannot write " + png.string() + ": " + failure.message());
-    }
+    if (auto problem = write_png_whole(*pixels, png))
+        fail(*problem);
 }
 
 gfx::Size size_of(const RECT& r) { return { r.right - r.left, r.bottom - r.top }; }

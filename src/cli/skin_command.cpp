@@ -14,7 +14,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/real_display.h"
-#include "gfx/png_writer.h"
+#include "cli/png_output.h"
 #include "host/form.h"
 #include "host/load_picture.h"
 #include "platform/display.h"
@@ -105,22 +105,8 @@ void write_capture(gfx::Rect area, const std::filesystem::path& png)
     gfx::Bitmap capture(shown.size());
     capture.copy_from(*source->bitmap, shown.translated(source->origin), { 0, 0 });
 
-    std::filesystem::path temporary = png;
-    temporary += ".velmo-" + std::to_string(::getpid()) + ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        fail("cannot write " + png.string() + ": " + std::strerror(errno));
-    ::close(fd);
-    if (!gfx::write_png(capture, temporary)) {
-        std::filesystem::remove(temporary);
-        fail("cannot write " + png.string());
-    }
-    std::error_code failure;
-    std::filesystem::rename(temporary, png, failure);
-    if (failure) {
-        std::filesystem::remove(temporary);
-        fail("cannot write " + png.string() + ": " + failure.message());
-    }
+    if (auto problem = write_png_whole(capture, png))
+        fail(*problem);
 }
 
 void run(const Options& o)
