@@ -9,6 +9,7 @@
 #include "cli/error_output.h"
 #include "cli/gallery.h"
 #include "cli/paint_commands.h"
+#include "cli/snow_command.h"
 #include "velmo10/velmo10.h"
 
 namespace velmo::cli {
@@ -59,6 +60,10 @@ void add_demo_command(CLI::App& app)
                 std::cerr << "velmo: " << failed << " capture pictures could not be written\n";
                 throw CLI::RuntimeError(1);
             }
+            std::cout << "\nSnow: 150 frames of snow settling on a 240 x 180 picture, seeded\n" << std::flush;
+            SnowRequest snow { std::nullopt, { 240, 180 }, 150, 1.0, std::filesystem::path(*output) / "snow.gif" };
+            write_snow(snow);
+            std::cout << "Snow: " << snow.output.string() << "\n";
             std::cout << "Demo files are in " << std::filesystem::absolute(*output).string() << "\n";
         } catch (const Error& error) {
             print_error(error);
