@@ -2,6 +2,8 @@
 // prints one "velmo: ..." line and exits with 1.
 #include <gtest/gtest.h>
 
+#include "support/command_run.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,30 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exit_code = -1;
-    std::string out;
-    std::string err;
-};
+using Outcome = velmo::testing::CommandRun;
 
-Outcome velmo(const std::string& arguments, const fs::path& dir)
+Outcome velmo(const std::string& arguments, const fs::path&)
 {
-    fs::path err_file = dir / "stderr.txt";
-    std::string command = std::string(VELMO_EXE) + " " + arguments + " 2>" + err_file.string();
-    Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(err_file);
-    run.err.assign(std::istreambuf_iterator<char>(in), {});
-    fs::remove(err_file);
-    return run;
+    return velmo::testing::run_command(std::string(VELMO_EXE) + " " + arguments, velmo::testing::StandardError::Apart);
 }
 
 struct Png {

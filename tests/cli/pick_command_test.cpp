@@ -3,6 +3,8 @@
 // line on standard error, nothing on standard output and exit code 1.
 #include <gtest/gtest.h>
 
+#include "support/command_run.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,24 +37,8 @@ std::vector<std::string> lines_of(const std::string& text)
 
 Outcome pick(const std::string& arguments)
 {
-    fs::path err_file = fs::temp_directory_path() / ("velmo-pick-stderr-" + std::to_string(::getpid()) + ".txt");
-    std::string command = std::string(VELMO_EXE) + " pick " + arguments + " 2>" + err_file.string();
-    Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::string out;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = lines_of(out);
-    std::ifstream err(err_file);
-    run.err = lines_of(std::string(std::istreambuf_iterator<char>(err), {}));
-    fs::remove(err_file);
-    return run;
+    auto run = velmo::testing::run_command(std::string(VELMO_EXE) + " pick " + arguments, velmo::testing::StandardError::Apart);
+    return { run.exit_code, lines_of(run.out), lines_of(run.err) };
 }
 
 TEST(PickCommand, OnceReadsTheDesktopUnderThePointer)

@@ -2,6 +2,8 @@
 // one line and exit code of each refusal, with nothing left behind.
 #include <gtest/gtest.h>
 
+#include "support/command_run.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,25 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exit_code = -1;
-    std::string out;  // standard output and standard error together
-};
+using Outcome = velmo::testing::CommandRun;  // `out` holds standard output and error together
 
 Outcome velmo(const std::string& arguments)
 {
-    std::string command = std::string(VELMO_EXE) + " " + arguments + " 2>&1";
-    Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return velmo::testing::run_command(std::string(VELMO_EXE) + " " + arguments, velmo::testing::StandardError::JoinedToOutput);
 }
 
 std::vector<uint8_t> bytes_of(const fs::path& file)

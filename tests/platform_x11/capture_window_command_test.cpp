@@ -1,5 +1,6 @@
 // `velmo capture --window` on a real display, as a person runs it: another program's X window id,
 // in hexadecimal or decimal, is captured like one of velmo's own handles.
+#include "support/command_run.h"
 #include "support/xvfb_server.h"
 
 #include <X11/Xlib.h>
@@ -19,26 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int exit_code = -1;
-    std::string out;
-};
+using Outcome = velmo::testing::CommandRun;
 
 // Runs velmo on the test's server (DISPLAY names it); stderr joins stdout.
 Outcome velmo(const std::string& arguments)
 {
-    std::string command = std::string(VELMO_EXE) + " --display x11 " + arguments + " 2>&1";
-    Outcome run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return velmo::testing::run_command(std::string(VELMO_EXE) + " --display x11 " + arguments,
+        velmo::testing::StandardError::JoinedToOutput);
 }
 
 class CaptureWindowCommand : public velmo::testing::XvfbTest {

@@ -3,6 +3,8 @@
 // that cannot be read or a capture that cannot be written.
 #include <gtest/gtest.h>
 
+#include "support/command_run.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,17 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::colour_of;
 
-struct Outcome {
-    int exit_code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string read_all(const fs::path& path)
-{
-    std::ifstream in(path);
-    return { std::istreambuf_iterator<char>(in), {} };
-}
+using Outcome = velmo::testing::CommandRun;
 
 std::vector<std::string> lines_of(const std::string& text)
 {
@@ -58,20 +50,8 @@ protected:
 
     Outcome velmo(const std::string& arguments)
     {
-        fs::path err = dir_ / "stderr.txt";
-        std::string command = std::string(VELMO_EXE) + " --display memory " + arguments + " 2>" + err.string();
-        Outcome run;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        std::array<char, 4096> buffer;
-        size_t n;
-        while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            run.out.append(buffer.data(), n);
-        int status = pclose(pipe);
-        run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = read_all(err);
-        return run;
+        return velmo::testing::run_command(std::string(VELMO_EXE) + " --display memory " + arguments,
+            velmo::testing::StandardError::Apart);
     }
 
     std::string skin_file(const std::string& name, const std::vector<std::string>& rows)
