@@ -7,7 +7,7 @@ namespace velmo::gfx {
 
 Bitmap::Bitmap(Size size, Color fill_color)
     : size_(size.is_empty() ? Size {} : size)
-    , pixels_(std::make_unique<uint32_t[]>(pixel_count()))
+    , pixels_(new uint32_t[pixel_count()](), Release {})
 {
     if (fill_color != Color {})
         fill(fill_color);
@@ -15,13 +15,20 @@ Bitmap::Bitmap(Size size, Color fill_color)
 
 Bitmap::Bitmap(Size size, Uninitialized)
     : size_(size.is_empty() ? Size {} : size)
-    , pixels_(std::make_unique_for_overwrite<uint32_t[]>(pixel_count()))
+    , pixels_(new uint32_t[pixel_count()], Release {})
 {
+}
+
+Bitmap::Bitmap(Size size, std::unique_ptr<PixelStorage> storage)
+    : size_(size.is_empty() ? Size {} : size)
+    , pixels_(storage->data(), Release { storage.get() })
+{
+    storage.release();
 }
 
 Bitmap::Bitmap(const Bitmap& other)
     : size_(other.size_)
-    , pixels_(std::make_unique<uint32_t[]>(pixel_count()))
+    , pixels_(new uint32_t[pixel_count()], Release {})
 {
     std::copy_n(other.pixels_.get(), pixel_count(), pixels_.get());
 }

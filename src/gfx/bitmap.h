@@ -16,6 +16,15 @@
 
 namespace velmo::gfx {
 
+// Memory that a bitmap's pixels may live in instead of a heap block of their own, such as a
+// segment a display server maps too and can write a screen read into. The bitmap deletes it when
+// it goes; data() holds at least width * height pixel words.
+class PixelStorage {
+public:
+    virtual ~PixelStorage() = default;
+    virtual uint32_t* data() = 0;
+};
+
 static_assert(std::endian::native == std::endian::little, "pixel words are stored as blue, green, red, reserved bytes");
 
 class Bitmap {
@@ -25,6 +34,8 @@ public:
     // Storage whose pixels hold no values yet: for an owner that writes every pixel before any read.
     struct Uninitialized { };
     Bitmap(Size size, Uninitialized);
+    // Pixels in `storage`, holding whatever values it holds; the owner keeps every word's top byte 0.
+    Bitmap(Size size, std::unique_ptr<PixelStorage> storage);
     Bitmap(const Bitmap&);
     Bitmap& operator=(const Bitmap&);
     Bitmap(Bitmap&&) noexcept = default;
@@ -59,8 +70,20 @@ public:
 private:
     size_t pixel_count() const { return static_cast<size_t>(size_.width) * size_.height; }
 
+    // Frees a heap block, or the storage the pixels live in.
+    struct Release {
+        PixelStorage* storage = nullptr;
+        void operator()(uint32_t* pixels) const
+        {
+            if (storage)
+                delete storage;
+            else
+                delete[] pixels;
+        }
+    };
+
     Size size_;
-    std::unique_ptr<uint32_t[]> pixels_;
+    std::unique_ptr<uint32_t[], Release> pixels_;
 };
 
 }  // namespace velmo::gfx

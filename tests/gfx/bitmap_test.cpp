@@ -1,5 +1,8 @@
-// Bitmap copies and fills against a pixel-by-pixel reference, and the two colour encodings.
+// Bitmap copies and fills against a pixel-by-pixel reference, pixels in outside storage, and the
+// two colour encodings.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "gfx/bitmap.h"
 
@@ -77,6 +80,40 @@ TEST(Bitmap, FillIsClipped)
     Bitmap empty({ 0, 5 });
     EXPECT_TRUE(empty.size().is_empty());
     empty.fill(Color { 1, 1, 1 });
+}
+
+// Memory owned by someone else (a segment shared with a display server) is used in place and
+// handed back exactly once, by whichever bitmap holds it last.
+TEST(Bitmap, OutsideStorageIsUsedInPlaceAndReleasedOnce)
+{
+    struct Counted final : PixelStorage {
+        std::vector<uint32_t> words;
+        int* released;
+        Counted(size_t count, int* released_count) : words(count, 0x00ABCDEF), released(released_count) { }
+        ~Counted() override { ++*released; }
+        uint32_t* data() override { return words.data(); }
+    };
+    int released = 0;
+    auto storage = std::make_unique<Counted>(12, &released);
+    uint32_t* memory = storage->data();
+    {
+        Bitmap b({ 4, 3 }, std::move(storage));
+        EXPECT_EQ(b.scanline(0), memory);
+        EXPECT_EQ(b.word(3, 2), 0x00ABCDEFu) << "its values are kept";
+        b.set_word(1, 1, 0x123456);
+        EXPECT_EQ(memory[5], 0x123456u);
+
+        Bitmap copy = b;
+        EXPECT_NE(copy.scanline(0), memory);
+        EXPECT_EQ(copy.word(1, 1), 0x123456u);
+
+        Bitmap moved = std::move(b);
+        EXPECT_EQ(moved.scanline(0), memory);
+        Bitmap replaced({ 1, 1 });
+        replaced = std::move(moved);
+        EXPECT_EQ(released, 0);
+    }
+    EXPECT_EQ(released, 1);
 }
 
 TEST(Color, EncodingsRoundTrip)
