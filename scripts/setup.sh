@@ -10,7 +10,7 @@ packages=(
   fonts-dejavu-core
   libimage-exiftool-perl libexif-dev exiv2
   clang
-  libdeflate-dev libx11-dev libxext-dev libxtst-dev xvfb
+  libdeflate-dev libx11-dev libx11-xcb-dev libxcb-shm0-dev libxext-dev libxtst-dev xvfb
   libwebp-dev
   python3-dev pybind11-dev python3-pytest
 )

@@ -71,6 +71,11 @@ public:
     // screen (a display server); nothing: the display reads it from screen().
     virtual std::optional<uint32_t> screen_pixel(gfx::Point) { return std::nullopt; }
 
+    // An area of the screen (inside it) as a bitmap of its own, for a backend that can read it
+    // straight into new memory (a display server sharing memory with us); nothing: the display
+    // copies the area out of screen().
+    virtual std::optional<gfx::Bitmap> screen_area(gfx::Rect) { return std::nullopt; }
+
     // The pointer, in screen coordinates. set_cursor_position moves it (a real backend warps the
     // pointer); it is not reported back as input.
     virtual gfx::Point cursor_position() const = 0;

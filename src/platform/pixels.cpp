@@ -29,6 +29,36 @@ void skip_blackening_when_covered(HDC destination, int x, int y, int width, int 
         b->blank = false;
 }
 
+// A copy of the screen that fills a blank memory bitmap whole, on a backend that reads the screen
+// straight into new memory: the bitmap takes that memory and its own unused storage goes, so the
+// pixels are written once, by the server.
+bool take_screen_area(HDC destination, int x, int y, int width, int height, HDC source, int source_x, int source_y)
+{
+    auto& d = display();
+    auto* from = d.dc(source);
+    auto* to = d.dc(destination);
+    if (!from || from->kind != DeviceContext::Kind::Screen || !to || to->kind != DeviceContext::Kind::Memory)
+        return false;
+    auto* b = d.bitmap(to->bitmap);
+    if (!b || !b->blank || b->bits_per_pixel != 32)
+        return false;
+    gfx::Size size = b->size();
+    gfx::Size screen = d.backend().screen_size();
+    // The screen point that lands on the bitmap's (0, 0).
+    int64_t left = int64_t(source_x) - x, top = int64_t(source_y) - y;
+    bool covered = x <= 0 && y <= 0 && int64_t(x) + width >= size.width && int64_t(y) + height >= size.height
+        && left >= 0 && top >= 0 && left + size.width <= screen.width && top + size.height <= screen.height;
+    if (!covered || size.is_empty())
+        return false;
+    d.settle();
+    auto area = d.backend().screen_area({ int(left), int(top), size.width, size.height });
+    if (!area || area->size() != size)
+        return false;
+    b->storage = std::move(*area);
+    b->blank = false;
+    return true;
+}
+
 }  // namespace
 
 // ---- Pixels -----------------------------------------------------------------------------------
@@ -67,6 +97,8 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
 
 BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int source_x, int source_y, DWORD rop)
 {
+    if (rop == SRCCOPY && take_screen_area(destination, x, y, width, height, source, source_x, source_y))
+        return 1;
     if (rop == SRCCOPY)
         skip_blackening_when_covered(destination, x, y, width, height, source, source_x, source_y);
     auto to = drawing_target(destination);

@@ -23,6 +23,7 @@
 #include "platform/x11/desktop.h"
 #include "platform/x11/display_choice.h"
 #include "platform/x11/foreign_window.h"
+#include "platform/x11/image.h"
 #include "platform/x11/x11_backend.h"
 
 namespace velmo::platform::x11 {
@@ -416,6 +417,43 @@ TEST_F(X11BackendTest, AnotherProgramsWindowIsCapturedThroughItsHandleUntilItIsG
     EXPECT_FALSE(GetWindowRect(h, &r));
     EXPECT_EQ(x11_window_handle(x_window), 0u);
     EXPECT_FALSE(backend().connection().lost());
+}
+
+// Copies of the screen into new bitmaps: large ones are written by the server into the bitmap's
+// own memory, small ones and ones reaching past the screen's edge are copied as any other read;
+// each shows what is there, with the reserved byte another program left in its pixels cleared.
+TEST_F(X11BackendTest, ScreenCopiesShowTheScreenWhateverTheirSize)
+{
+    const gfx::Size size = screen_size();
+    ::Window other = foreign_window(observer(), gfx::Rect::of({}, size), 0);
+    gfx::Bitmap painted(size);
+    for (int y = 0; y < size.height; ++y)
+        for (int x = 0; x < size.width; ++x)
+            painted.scanline(y)[x] = 0xFF000000 | pattern(x, y);
+    ASSERT_TRUE(ImageWriter(observer()).write(other, painted, painted.rect()));
+    XSync(observer().get(), False);
+
+    const gfx::Rect areas[] = {
+        gfx::Rect::of({}, size),
+        { 7, 3, 300, 400 },
+        { 20, 30, 5, 4 },
+        { size.width - 50, size.height - 20, 100, 60 },  // past the corner: that part stays black
+    };
+    for (gfx::Rect area : areas) {
+        SCOPED_TRACE(::testing::Message() << area.x << "," << area.y << " " << area.width << "x" << area.height);
+        gfx::Bitmap copy = screen_copy(area);
+        for (int y = 0; y < area.height; ++y)
+            for (int x = 0; x < area.width; ++x) {
+                int sx = area.x + x, sy = area.y + y;
+                uint32_t want = sx < size.width && sy < size.height ? pattern(sx, sy) : 0;
+                ASSERT_EQ(copy.word(x, y), want) << x << "," << y;
+            }
+    }
+    // A new copy after the last has gone, and one made while another is held.
+    gfx::Bitmap held = screen_copy(gfx::Rect::of({}, size));
+    gfx::Bitmap again = screen_copy(gfx::Rect::of({}, size));
+    EXPECT_EQ(held.word(size.width - 1, size.height - 1), pattern(size.width - 1, size.height - 1));
+    EXPECT_EQ(again.word(3, 2), pattern(3, 2));
 }
 
 TEST_F(X11BackendTest, ForegroundWindowFollowsTheActiveWindowProperty)

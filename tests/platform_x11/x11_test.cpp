@@ -19,6 +19,7 @@
 #include "platform/x11/events.h"
 #include "platform/x11/image.h"
 #include "platform/x11/mirror_window.h"
+#include "platform/x11/shared_pixels.h"
 
 namespace velmo::platform::x11 {
 namespace {
@@ -168,6 +169,50 @@ TEST_F(X11Test, ReadingOutsideTheScreenFailsAndLeavesTheBitmap)
         EXPECT_FALSE(ImageReader(fresh).read(fresh.root(), { screen_size().width - 2, 0, 4, 4 }, out));
         EXPECT_EQ(out.pixel(3, 3), (gfx::Color { 9, 9, 9 }));
     }
+}
+
+// Reads written by the server into the bitmap's own memory: in strips (a 640 x 480 screen is three),
+// with the reserved byte cleared however the server holds it, and the memory of a bitmap that has
+// gone used again.
+TEST_F(X11Test, SharedPixelsReadStraightIntoBitmapMemory)
+{
+    const gfx::Rect whole = gfx::Rect::of({}, screen_size());
+    auto window = shown_window(whole);
+    gfx::Bitmap pixels = pattern_bitmap(screen_size());
+    for (uint32_t& word : pixels.pixels())
+        word |= 0xFF000000;  // as another program may leave it
+    ASSERT_TRUE(ImageWriter(x()).write(window->id(), pixels, whole));
+
+    auto pool = std::make_unique<SharedPixels>(x());
+    for (gfx::Rect area : { whole, gfx::Rect { 3, 5, 401, 333 }, gfx::Rect { 639, 479, 1, 1 } }) {
+        SCOPED_TRACE(::testing::Message() << area.x << "," << area.y << " " << area.width << "x" << area.height);
+        auto read = pool->read(x().root(), area);
+        ASSERT_TRUE(read);
+        ASSERT_EQ(read->size(), area.size());
+        for (int y = 0; y < area.height; ++y)
+            for (int px = 0; px < area.width; ++px)
+                ASSERT_EQ(read->word(px, y), pattern(area.x + px, area.y + y)) << px << "," << y;
+    }
+
+    const uint32_t* memory = nullptr;
+    {
+        auto gone = pool->read(x().root(), whole);
+        ASSERT_TRUE(gone);
+        memory = gone->scanline(0);
+    }
+    auto reused = pool->read(x().root(), whole);
+    auto held_apart = pool->read(x().root(), whole);
+    ASSERT_TRUE(reused && held_apart);
+    EXPECT_EQ(reused->scanline(0), memory);
+    EXPECT_NE(held_apart->scanline(0), memory);
+
+    EXPECT_FALSE(pool->read(x().root(), { 600, 0, 50, 10 })) << "past the screen's edge";
+    pool.reset();
+    EXPECT_EQ(held_apart->word(10, 10), pattern(10, 10)) << "bitmaps outlive the pool";
+
+    Connection plain(server().name());
+    plain.disable_shm();
+    EXPECT_FALSE(SharedPixels(plain).read(plain.root(), { 0, 0, 10, 10 }));
 }
 
 TEST_F(X11Test, ShapeIsTheGivenRectangles)

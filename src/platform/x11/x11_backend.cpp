@@ -33,6 +33,7 @@ X11Backend::X11Backend(const std::string& display_name)
     : connection_(std::make_unique<Connection>(display_name))
     , reader_(*connection_)
     , writer_(*connection_)
+    , shared_pixels_(*connection_)
     , size_(connection_->screen_size())
     , screen_(size_)
     , wake_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
@@ -57,6 +58,32 @@ const gfx::Bitmap& X11Backend::screen(uint64_t, const std::function<std::vector<
     flush();
     reader_.read(connection_->root(), screen_.rect(), screen_);
     return screen_;
+}
+
+std::optional<gfx::Bitmap> X11Backend::screen_area(gfx::Rect area)
+{
+    auto read = [&]() -> std::optional<gfx::Bitmap> {
+        // Large areas land in memory the server writes to directly; small ones are not worth a
+        // segment of their own.
+        constexpr int64_t shared_from = 256 * 256;
+        if (int64_t(area.width) * area.height >= shared_from)
+            if (auto pixels = shared_pixels_.read(connection_->root(), area))
+                return pixels;
+        gfx::Bitmap pixels(area.size(), gfx::Bitmap::Uninitialized {});
+        if (!reader_.read(connection_->root(), area, pixels))
+            return std::nullopt;
+        return pixels;
+    };
+    // Repaint requests that reached us before the read's answer name parts of our windows the
+    // read saw blank: those are pushed and the area read again. Waiting for them beforehand
+    // instead would cost every read a round trip.
+    flush();
+    auto pixels = read();
+    if (pixels && collect_exposures(false)) {
+        flush();
+        pixels = read();
+    }
+    return pixels;
 }
 
 std::optional<uint32_t> X11Backend::screen_pixel(gfx::Point at)
@@ -315,19 +342,23 @@ void X11Backend::push(HWND handle, Mirror& m)
     ReleaseDC(handle, dc);
 }
 
-void X11Backend::collect_exposures(bool sync)
+bool X11Backend::collect_exposures(bool sync)
 {
     if (connection_->lost())
-        return;
+        return false;
     if (sync)
         XSync(connection_->get(), False);
+    bool marked = false;
     XEvent event;
     while (XCheckTypedEvent(connection_->get(), Expose, &event)) {
         auto owner = by_x_window_.find(event.xexpose.window);
         if (owner != by_x_window_.end())
-            if (Mirror* m = mirror(owner->second))
+            if (Mirror* m = mirror(owner->second)) {
                 m->stale = true;
+                marked = marked || (m->shown && !m->gone);
+            }
     }
+    return marked;
 }
 
 void X11Backend::flush()

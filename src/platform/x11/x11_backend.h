@@ -23,6 +23,7 @@
 #include "platform/x11/connection.h"
 #include "platform/x11/image.h"
 #include "platform/x11/mirror_window.h"
+#include "platform/x11/shared_pixels.h"
 
 namespace velmo::platform::x11 {
 
@@ -36,6 +37,7 @@ public:
     int bits_per_pixel() const override { return 32; }
     const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) override;
     std::optional<uint32_t> screen_pixel(gfx::Point at) override;
+    std::optional<gfx::Bitmap> screen_area(gfx::Rect area) override;
     gfx::Point cursor_position() const override;
     void set_cursor_position(gfx::Point position) override;
 
@@ -82,13 +84,15 @@ private:
     void push(HWND handle, Mirror& m);
     // Marks the mirrors the server asks to repaint, without handling any other event; `sync` first
     // waits for the server to answer everything sent, so no repaint request is still on its way.
-    void collect_exposures(bool sync = true);
+    // True when one was for a shown mirror.
+    bool collect_exposures(bool sync = true);
     // Handles the queued X events; true when one was input for the display.
     bool dispatch_pending();
 
     std::unique_ptr<Connection> connection_;
     ImageReader reader_;
     ImageWriter writer_;
+    SharedPixels shared_pixels_;
     gfx::Size size_;
     gfx::Bitmap screen_;
     std::unordered_map<HWND, Mirror> mirrors_;
