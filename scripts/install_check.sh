@@ -2,14 +2,15 @@
 # Installs velmo into a temporary prefix, builds every example under examples/ against it (CMake,
 # and the first also through pkg-config), runs them, and checks the installed tree as a user meets
 # it: it moves and keeps working, names no build folder, `velmo tags` maps no drawing library,
-# an exif.ini beside libvelmo10.so is read, and without libkxbasalt10.so About raises 429.
+# an exif.ini beside libvelmo10.so is read, the Python module (when built) imports and reads tags,
+# and without libkxbasalt10.so About raises 429.
 #   scripts/install_check.sh [BUILD_DIR]   (default: an optimised build in build/install-check)
 # A sanitizer build may be given; the examples are then built with the same sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/install-check}
 if [ $# -eq 0 ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMO_TESTS=OFF >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMO_TESTS=OFF -DVELMO_PYTHON=ON >/dev/null
 fi
 cmake --build "$build"
 
@@ -52,6 +53,22 @@ done
 cp "$prefix/share/velmo/exif.ini" "$components/"
 "$velmo" tags "$work/photo.jpg" | grep "^Orientation: Right-top" >/dev/null || fail "exif.ini beside libvelmo10.so not read"
 rm "$components/exif.ini"
+
+# The Python module, when the build has it: imported from the moved prefix by Debian's python3.
+module=$(find "$prefix" -name 'velmo.cpython-*.so' | head -n 1)
+if [ -n "$module" ]; then
+  PYTHONDONTWRITEBYTECODE=1 PYTHONPATH=$(dirname "$module") /usr/bin/python3 - "$work/photo.jpg" >"$work/python.out" 2>&1 <<'PY' \
+    || { cat "$work/python.out"; fail "the installed Python module"; }
+import sys
+import velmo
+tags = velmo.Dispatch("Velmo10.clsKxLumoJPGTagsA")
+tags.ImageFile = sys.argv[1]
+tags.ListInfo()
+assert {item.Name: item.StringData for item in tags.TagsObject}["Make"] == "Velmocam"
+PY
+  [ -f "$(dirname "$module")/velmo.pyi" ] || fail "velmo.pyi is not beside the installed module"
+  echo "install_check: the installed Python module imports and reads tags"
+fi
 
 # Every example, built with CMake against the prefix, then run.
 for example in examples/*/; do
