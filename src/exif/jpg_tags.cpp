@@ -1,12 +1,9 @@
 #include "exif/jpg_tags.h"
 
-#include <charconv>
-
 #include "automation/error_modes.h"
 #include "automation/late.h"
 #include "exif/catalogue.h"
 #include "exif/file_part.h"
-#include "exif/number_text.h"
 #include "exif/stamp_name.h"
 #include "host/app.h"
 
@@ -151,29 +148,19 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
     // The record counter is 16-bit: more records overflow.
     [[maybe_unused]] const Integer last = Integer(int64_t(records->size() + blanks));
 
+    // Items KEY1, KEY2, ... for the records, then the blank records after a fault: made only when
+    // someone looks at them.
+    collection->add_records(reader_.shared_records(), 1);
+    collection->add_blanks(records->size() + 1, blanks);
     std::string lines;
-    if (with_lines)
+    if (with_lines) {
         lines.reserve(records->size() * 32 + blanks * blank_line.size());
-    char key[16] = "KEY";
-    for (size_t i = 0; i < records->size(); ++i) {
-        const TagRecord& record = (*records)[i];
-        // The item keeps the text form of the number.
-        char data[32];
-        size_t data_length = record.data ? write_decimal_text(*record.data, data) : 0;
-        // Keys KEY1, KEY2, ... differ from each other, and the collection was just cleared.
-        auto key_end = std::to_chars(key + 3, key + sizeof key, i + 1).ptr;
-        collection->add_distinct({ std::string_view(key, static_cast<size_t>(key_end - key)), record.id, record.name, record.format, record.length,
-            nullptr, std::string_view(data, data_length), record.string_data });
-        if (with_lines) {
+        for (const TagRecord& record : *records) {
             lines += record.name;
             lines += ": ";
             lines += record.string_data;
             lines += "\r\n";
         }
-    }
-    // Blank records after a fault: items made only when someone asks for them.
-    collection->add_blanks(records->size() + 1, blanks);
-    if (with_lines) {
         for (size_t i = 0; i < blanks; ++i)
             lines += blank_line;
     }

@@ -58,12 +58,7 @@ ReadResult ExifReader::read_window(ByteView window)
     const Long ifd0 = Long(int64_t(window.read_unsigned(tiff + 4, 4, order)));
 
     profile_.refresh();
-    if (records_) {
-        spare_records_.swap(*records_);
-        records_->clear();
-    } else {
-        records_.emplace().reserve(48);
-    }
+    records_ = fresh_list();
     blank_records_ = 0;
     // A link of 0 (an ExifOffset whose text is no number, say of the wrong field type) points at
     // the TIFF header, which is no directory: there is no Exif directory to read.
@@ -107,6 +102,30 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
             link = clng(leading_number(record.string_data)).value();
     }
     return link;
+}
+
+std::shared_ptr<std::vector<TagRecord>> ExifReader::fresh_list()
+{
+    // A few lists are kept: this read's, one a collection may still list, and spares.
+    constexpr size_t kept_lists = 3;
+    if (records_) {
+        lists_.push_back(std::move(records_));
+        records_.reset();
+    }
+    for (auto it = lists_.begin(); it != lists_.end(); ++it) {
+        if (it->use_count() == 1) {
+            auto list = std::move(*it);
+            lists_.erase(it);
+            spare_records_.clear();
+            spare_records_.swap(*list);
+            return list;
+        }
+    }
+    while (lists_.size() > kept_lists)
+        lists_.erase(lists_.begin());
+    auto list = std::make_shared<std::vector<TagRecord>>();
+    list->reserve(48);
+    return list;
 }
 
 TagRecord& ExifReader::next_record()

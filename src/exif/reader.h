@@ -11,10 +11,15 @@
 // when the fault came after the TIFF header was found, and the records then hold the entries read
 // before the fault, followed by blank records for the ones the directory announced. The blank
 // records are kept as a count, so that a corrupt entry count costs no work per record.
+//
+// A read's records are one shared list, which a tag collection can keep listing after the next
+// read has made its own; the lists nobody holds any more serve later reads, whose records take
+// over their texts' storage instead of allocating their own.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,7 +45,9 @@ public:
     bool little_endian() const { return little_endian_; }
     // Records of the last read that found a signature, IFD0's first; nullopt before any. After a
     // fault, blank_records() blank records (every field empty or 0) follow them.
-    const std::optional<std::vector<TagRecord>>& records() const { return records_; }
+    const std::vector<TagRecord>* records() const { return records_.get(); }
+    // The same list, for someone who keeps it beyond the next read.
+    std::shared_ptr<const std::vector<TagRecord>> shared_records() const { return records_; }
     size_t blank_records() const { return blank_records_; }
 
     const std::filesystem::path& profile_path() const { return profile_.path(); }
@@ -52,15 +59,18 @@ private:
     std::optional<int32_t> read_directory(ByteView window, size_t tiff, int32_t offset, int32_t link_tag);
     // Appends a blank record, in the storage of a spare one where there is one.
     TagRecord& next_record();
+    // An empty list for a new read, whose old records (if any) become the spare ones.
+    std::shared_ptr<std::vector<TagRecord>> fresh_list();
 
     ProfileFile profile_;
     FileHead head_;
     ReadResult result_ = ReadResult::Read;
     bool little_endian_ = false;
-    std::optional<std::vector<TagRecord>> records_;
+    std::shared_ptr<std::vector<TagRecord>> records_;
     size_t blank_records_ = 0;
-    // The records of the read before, kept for their texts' storage, which the next read's
-    // records take over instead of allocating their own.
+    // Lists of earlier reads, kept for their texts' storage while nobody else holds them.
+    std::vector<std::shared_ptr<std::vector<TagRecord>>> lists_;
+    // The records of a list being reused, which the new read's records take over one by one.
     std::vector<TagRecord> spare_records_;
 };
 

@@ -1,6 +1,9 @@
 #include "exif/tag_items.h"
 
+#include <charconv>
+
 #include "automation/error_modes.h"
+#include "exif/number_text.h"
 #include "host/msgbox.h"
 
 namespace velmo::exif {
@@ -105,6 +108,7 @@ const ClassInfo& clsKxLumoJPGTagsItemsA::info()
 
 void clsKxLumoJPGTagsItemsA::Clear()
 {
+    listed_.reset();
     blanks_ = 0;
     for (auto& item : items_) {
         if (item.use_count() == 1)
@@ -115,7 +119,7 @@ void clsKxLumoJPGTagsItemsA::Clear()
     running_number_ = 0;
 }
 
-Long clsKxLumoJPGTagsItemsA::Count() { return Long(int64_t(items_.size() + blanks_)); }
+Long clsKxLumoJPGTagsItemsA::Count() { return Long(int64_t(items_.size() + (listed_ ? listed_->size() : 0) + blanks_)); }
 
 ObjectRef clsKxLumoJPGTagsItemsA::NewEnum()
 {
@@ -217,15 +221,48 @@ TagItemRef clsKxLumoJPGTagsItemsA::make_item(const NewTag& tag)
     return item;
 }
 
-void clsKxLumoJPGTagsItemsA::add_blanks(size_t first_key_number, size_t count)
+void clsKxLumoJPGTagsItemsA::add_records(std::shared_ptr<const std::vector<TagRecord>> records, size_t first_key_number)
 {
     make_blanks();
+    if (records && !records->empty()) {
+        listed_ = std::move(records);
+        first_listed_key_number_ = first_key_number;
+    }
+}
+
+void clsKxLumoJPGTagsItemsA::add_blanks(size_t first_key_number, size_t count)
+{
+    if (blanks_ > 0)
+        make_blanks();
     blanks_ = count;
     first_blank_key_number_ = first_key_number;
 }
 
+void clsKxLumoJPGTagsItemsA::make_listed()
+{
+    if (!listed_)
+        return;
+    const auto records = std::move(listed_);
+    listed_.reset();
+    items_.reserve(items_.size() + records->size());
+    keys_.reserve(keys_.size() + records->size());
+    char key[24] = "KEY";
+    for (size_t i = 0; i < records->size(); ++i) {
+        const TagRecord& record = (*records)[i];
+        // The item keeps the text form of the number.
+        char data[32];
+        size_t data_length = record.data ? write_decimal_text(*record.data, data) : 0;
+        auto key_end = std::to_chars(key + 3, key + sizeof key, first_listed_key_number_ + i).ptr;
+        std::string_view key_text(key, static_cast<size_t>(key_end - key));
+        items_.push_back(make_item({ key_text, record.id, record.name, record.format, record.length, nullptr,
+            std::string_view(data, data_length), record.string_data }));
+        keys_.emplace_back(key_text);
+    }
+}
+
 void clsKxLumoJPGTagsItemsA::make_blanks()
 {
+    make_listed();
     if (blanks_ == 0)
         return;
     const size_t count = blanks_;
@@ -250,6 +287,7 @@ bool clsKxLumoJPGTagsItemsA::has_key(std::string_view key)
 
 TagItemRef clsKxLumoJPGTagsItemsA::tag_for_id(int32_t id)
 {
+    make_listed();
     if (id == 0)  // the one number blank items have
         make_blanks();
     TagItemRef match;
@@ -262,6 +300,7 @@ TagItemRef clsKxLumoJPGTagsItemsA::tag_for_id(int32_t id)
 
 TagItemRef clsKxLumoJPGTagsItemsA::tag_for_name(std::string_view name)
 {
+    make_listed();
     if (name.empty())  // the one name blank items have
         make_blanks();
     TagItemRef match;

@@ -9,9 +9,9 @@
 // Remove, or to GetIndexForKey, resolves to that item's current position, so keys keep working
 // after a refill or a Remove.
 //
-// Blank items (the blank records of a read that failed) can be appended as a count: they become
-// items only when a member other than Count or Clear needs them, so listing a corrupt file costs
-// no item per blank record.
+// The items of a read's records, and blank items (the blank records of a read that failed), can
+// be appended as the records and a count: they become items only when a member other than Count
+// or Clear needs them, so listing a file costs no item per tag until someone looks at the items.
 #pragma once
 
 #include <memory>
@@ -20,6 +20,7 @@
 
 #include "automation/object.h"
 #include "exif/tag_item.h"
+#include "exif/tag_record.h"
 
 namespace velmo::exif {
 
@@ -58,6 +59,9 @@ public:
     // other: the duplicate check could not fail, so it is not made.
     void add_distinct(const NewTag& tag);
 
+    // Appends an item for each record (key "KEY" and a number from first_key_number on, the
+    // next running numbers, Data the text of the record's number), as add_distinct would.
+    void add_records(std::shared_ptr<const std::vector<TagRecord>> records, size_t first_key_number);
     // Appends count blank items (key "KEY" and a number from first_key_number on, the next
     // running numbers, every other property empty or 0).
     void add_blanks(size_t first_key_number, size_t count);
@@ -70,7 +74,9 @@ private:
     TagItemRef make_item(const NewTag& tag);
     // The position (1..Count) of the last item with that key, letter case ignored; 0 for none.
     size_t position_of_key(std::string_view key);
-    // Turns the blank items still held as a count into items.
+    // Turns the items still held as records into items.
+    void make_listed();
+    // Turns every item not made yet into an item: the records' first, then the blank ones.
     void make_blanks();
     // The position (1..Count) an Item or Remove argument names, writing back a key's position;
     // 0 after showing the "Not Found..." box.
@@ -79,7 +85,10 @@ private:
     std::vector<TagItemRef> items_;
     std::vector<std::string> keys_;  // the key each item was stored under, position for position
     Long running_number_;
-    size_t blanks_ = 0;                // blank items after items_, not made yet
+    // Items not made yet, after items_: one per record of listed_, then blanks_ blank ones.
+    std::shared_ptr<const std::vector<TagRecord>> listed_;
+    size_t first_listed_key_number_ = 0;
+    size_t blanks_ = 0;
     size_t first_blank_key_number_ = 0;
     // Items that left the list and that nobody else holds: a new item can be one of them again,
     // which no caller can tell, and a refill then costs no allocations.

@@ -233,6 +233,23 @@ TEST_F(ExifQueries, AfterAReadThatFailedTheBlankRecordsAreListedToo)
     EXPECT_EQ(meta_info(reader, 305).second, "Tag 305 not found.");
 }
 
+// The items of a listing are made when first looked at; by then the reader may have read other
+// files, and the items still describe the file that was listed.
+TEST_F(ExifQueries, ListedItemsDescribeTheListedFileAfterLaterReads)
+{
+    ObjectRef reader = new_reader();
+    open(reader, "first.jpg", camera(ByteOrder::LittleEndian, 5));
+    late::call(reader, "ListInfo");
+    ObjectRef tags = late::get(reader, "TagsObject").to_object();
+    for (int i = 0; i < 4; ++i)
+        open(reader, "later" + std::to_string(i) + ".jpg", camera(ByteOrder::BigEndian, 6 + i));
+    EXPECT_EQ(late::get(tags, "Count"), Variant(Long(30)));
+    EXPECT_EQ(late::call(reader, "GetDataTimeStamp"), Variant(camera_stamp(5)));
+    ObjectRef exposure = late::get(tags, "Item", "KEY11").to_object();
+    EXPECT_EQ(late::get(exposure, "Data"), Variant("0.001")) << "1/1000 s, the first file's; the later ones differ";
+    EXPECT_EQ(late::get(exposure, "Index"), Variant(Long(11)));
+}
+
 TEST_F(ExifQueries, ListInfoOfAFileWithoutSignatureKeepsTheLastListing)
 {
     ObjectRef reader = new_reader();
