@@ -21,7 +21,12 @@ struct RationalText {
     std::optional<double> quotient;  // only when the denominator is not 0
 
     // numerator "/" denominator
-    std::string text() const { return decimal_text(numerator) + "/" + decimal_text(denominator); }
+    void append_to(std::string& out) const
+    {
+        append_decimal_text(out, numerator);
+        out += '/';
+        append_decimal_text(out, denominator);
+    }
 };
 
 RationalText read_rational(ByteView raw, size_t pos, ByteOrder order, Sign sign)
@@ -100,35 +105,36 @@ bool is_rational_list(const TagRecord& record)
 // The list's counter is 16-bit: a longer list overflows.
 Integer list_count(const TagRecord& record) { return Integer(int64_t(record.length)); }
 
-// A rational entry's display text (Latin-1) and new number.
-std::string decode_rational(TagRecord& record, ByteView raw, ByteOrder order)
+// A rational entry's display text (Latin-1), appended to `out`, and its new number.
+void decode_rational(TagRecord& record, ByteView raw, ByteOrder order, std::string& out)
 {
     Sign sign = record.format == SRational ? Sign::Signed : Sign::Unsigned;
     auto formula = formula_for(record.format, record.id);
     if (is_rational_list(record)) {
         // Every component, with three decimals, joined by "/".
         Integer count = list_count(record);
-        std::string text;
         for (int j = 0; j < count.value(); ++j) {
             RationalText piece = read_rational(raw, static_cast<size_t>(j) * 8, order, sign);
             if (j > 0)
-                text += '/';
+                out += '/';
             // A piece with denominator 0 has no quotient; it shows its own fraction instead.
-            text += piece.quotient ? fixed_text(*piece.quotient, 3) : piece.text();
+            if (piece.quotient)
+                append_fixed_text(out, *piece.quotient, 3);
+            else
+                piece.append_to(out);
         }
-        return text;
+        return;
     }
 
     RationalText rational = read_rational(raw, 0, order, sign);
     double value = rational.quotient.value_or(*record.data);
     record.data = value;
-    if (!formula)
-        return rational.text();
-    double shown = apply(formula->kind, value);
+    double shown = formula ? apply(formula->kind, value) : 0;
     // One value the formula cannot take (1/0, a power beyond double range) costs only its own text.
-    if (!std::isfinite(shown))
-        return rational.text();
-    return fixed_text(shown, formula->decimals);
+    if (formula && std::isfinite(shown))
+        append_fixed_text(out, shown, formula->decimals);
+    else
+        rational.append_to(out);
 }
 
 std::string decode_undefined(const TagRecord& record, ByteView raw, ByteOrder order)
@@ -205,25 +211,31 @@ bool reads_numbers(const TagRecord& record)
     }
 }
 
-std::string display_text(TagRecord& record, ByteView raw, ByteOrder order)
+// Appends the display text to `out`, which the caller has emptied.
+void append_display_text(TagRecord& record, ByteView raw, ByteOrder order, std::string& out)
 {
     switch (record.format) {
     case Ascii:
-        return std::string(raw.chars());
+        out.append(raw.chars());
+        return;
     case Rational:
     case SRational:
-        return decode_rational(record, raw, order);
+        decode_rational(record, raw, order, out);
+        return;
     case SByte:
     case SShort:
     case SLong:
-        return decimal_text(static_cast<double>(raw.read_signed(0, static_cast<size_t>(format_size(record.format)), order)));
+        append_decimal_text(out, static_cast<double>(raw.read_signed(0, static_cast<size_t>(format_size(record.format)), order)));
+        return;
     case Undefined:
-        return decode_undefined(record, raw, order);
+        out += decode_undefined(record, raw, order);
+        return;
     case 0:
-        return "";
+        return;
     default:  // BYTE, SHORT, LONG, FLOAT, DOUBLE: the first component's bytes as an unsigned number,
               // in decimal digits however large (an 8-byte DOUBLE's bits too)
-        return fixed_text(static_cast<double>(raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order)), 0);
+        append_fixed_text(out, static_cast<double>(raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order)), 0);
+        return;
     }
 }
 
@@ -281,7 +293,14 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
     } else if (shows_raw_bytes(record)) {
         text.assign(raw.chars());  // in the record's own storage, which a reader reuses
     } else {
-        text = display_text(record, raw, place.order);
+        // Written into the record's own storage; a fault leaves no part of a text behind.
+        text.clear();
+        try {
+            append_display_text(record, raw, place.order, text);
+        } catch (...) {
+            text.clear();
+            throw;
+        }
     }
     // NULs go; the other bytes are Latin-1 characters, written as UTF-8.
     std::erase(text, '\0');

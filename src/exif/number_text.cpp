@@ -9,6 +9,13 @@ namespace velmo::exif {
 
 std::string fixed_text(double value, int decimals)
 {
+    std::string text;
+    append_fixed_text(text, value, decimals);
+    return text;
+}
+
+void append_fixed_text(std::string& text, double value, int decimals)
+{
     static constexpr double scales[] = { 1, 10, 100, 1000 };
     const double scale = scales[decimals];
     const double scaled = value * scale;
@@ -16,7 +23,8 @@ std::string fixed_text(double value, int decimals)
         // Beyond 2^53 every double is whole: printf gives its exact digits.
         char buffer[400];
         auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals).ptr;
-        return std::string(buffer, end);
+        text.append(buffer, end);
+        return;
     }
     const double whole = std::trunc(scaled);
     const double fraction = std::fabs(scaled - whole);
@@ -32,7 +40,6 @@ std::string fixed_text(double value, int decimals)
     char digits[24];
     const auto count = static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, units).ptr - digits);
     const auto places = static_cast<size_t>(decimals);
-    std::string text;
     if (value < 0)
         text += '-';
     if (count <= places) {
@@ -46,7 +53,6 @@ std::string fixed_text(double value, int decimals)
             text.append(digits + count - places, places);
         }
     }
-    return text;
 }
 
 size_t write_decimal_text(double value, char* buffer)
@@ -74,6 +80,12 @@ std::string decimal_text(double value)
 {
     char buffer[32];
     return std::string(buffer, write_decimal_text(value, buffer));
+}
+
+void append_decimal_text(std::string& out, double value)
+{
+    char buffer[32];
+    out.append(buffer, write_decimal_text(value, buffer));
 }
 
 double leading_number(std::string_view text)

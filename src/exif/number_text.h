@@ -12,9 +12,11 @@ namespace velmo::exif {
 // that many decimals and at least one integer digit. A tie between two neighbours goes away from
 // zero; a negative value keeps its minus sign, even when it rounds to zero (-0.0).
 std::string fixed_text(double value, int decimals);
+void append_fixed_text(std::string& out, double value, int decimals);
 
 // A whole number without decimal part; any other number with up to 15 significant digits.
 std::string decimal_text(double value);
+void append_decimal_text(std::string& out, double value);
 // The same into a buffer of at least 32 characters; returns the length.
 size_t write_decimal_text(double value, char* buffer);
 
