@@ -3,14 +3,18 @@
 // the one place that checks bounds: a read that reaches past the end raises 5 (invalid argument).
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string_view>
 
 #include "automation/error.h"
 
 namespace velmo::exif {
+
+static_assert(std::endian::native == std::endian::little, "the two- and four-byte reads take the host's order as little-endian");
 
 enum class ByteOrder { LittleEndian, BigEndian };
 
@@ -30,15 +34,33 @@ public:
     {
         if (pos > bytes_.size() || size > bytes_.size() - pos)
             raise(err::InvalidArgument);
-        uint64_t value = 0;
-        if (order == ByteOrder::LittleEndian) {
-            for (size_t k = size; k-- > 0;)
-                value = (value << 8) | bytes_[pos + k];
-        } else {
-            for (size_t k = 0; k < size; ++k)
-                value = (value << 8) | bytes_[pos + k];
+        const uint8_t* at = bytes_.data() + pos;
+        const bool swap = order == ByteOrder::BigEndian;
+        switch (size) {
+        case 1:
+            return at[0];
+        case 2: {
+            uint16_t value;
+            std::memcpy(&value, at, 2);
+            return swap ? __builtin_bswap16(value) : value;
         }
-        return value;
+        case 4: {
+            uint32_t value;
+            std::memcpy(&value, at, 4);
+            return swap ? __builtin_bswap32(value) : value;
+        }
+        default: {
+            uint64_t value = 0;
+            if (!swap) {
+                for (size_t k = size; k-- > 0;)
+                    value = (value << 8) | at[k];
+            } else {
+                for (size_t k = 0; k < size; ++k)
+                    value = (value << 8) | at[k];
+            }
+            return value;
+        }
+        }
     }
 
     // The same read as a two's-complement number; size is 1 to 4.

@@ -1,6 +1,6 @@
 #include "exif/catalogue.h"
 
-#include <algorithm>
+#include <charconv>
 
 #include "automation/error.h"
 
@@ -65,30 +65,56 @@ const std::array<CatalogueEntry, 54> catalogue { {
 
 namespace {
 
-// The catalogue sorted by tag number, for lookups; each number appears once, so the first equal
-// number of the fixed order is the only one.
-const std::array<CatalogueEntry, 54>& by_number()
+// Tag number to name, by open addressing: a name is looked up for every entry of every file read.
+// Each number appears once in the catalogue; were one there twice, the first would be found.
+class NameIndex {
+public:
+    NameIndex()
+    {
+        for (size_t k = 0; k < catalogue.size(); ++k) {
+            size_t i = slot(catalogue[k].tag);
+            while (entries_[i] != 0 && catalogue[entries_[i] - 1].tag != catalogue[k].tag)
+                i = (i + 1) % slots;
+            if (entries_[i] == 0)
+                entries_[i] = static_cast<uint8_t>(k + 1);
+        }
+    }
+
+    const CatalogueEntry* find(int32_t tag) const
+    {
+        for (size_t i = slot(tag); entries_[i] != 0; i = (i + 1) % slots) {
+            if (catalogue[entries_[i] - 1].tag == tag)
+                return &catalogue[entries_[i] - 1];
+        }
+        return nullptr;
+    }
+
+private:
+    static constexpr size_t slots = 128;  // over twice the catalogue, so that probes stay short
+    static size_t slot(int32_t tag) { return (static_cast<uint32_t>(tag) * 2654435761u) >> 25; }
+
+    std::array<uint8_t, slots> entries_ {};  // a catalogue position + 1; 0 for an empty slot
+};
+
+const NameIndex& names()
 {
-    static const std::array<CatalogueEntry, 54> sorted = [] {
-        auto copy = catalogue;
-        std::sort(copy.begin(), copy.end(), [](const CatalogueEntry& a, const CatalogueEntry& b) { return a.tag < b.tag; });
-        return copy;
-    }();
-    return sorted;
+    static const NameIndex index;
+    return index;
 }
 
 }  // namespace
 
 void assign_tag_name(std::string& name, int32_t tag)
 {
-    const auto& sorted = by_number();
-    auto it = std::lower_bound(sorted.begin(), sorted.end(), tag, [](const CatalogueEntry& e, int32_t t) { return e.tag < t; });
-    if (it != sorted.end() && it->tag == tag) {
-        name.assign(it->name);
+    // Cleared and appended rather than assigned: the cheaper way into storage that is kept.
+    name.clear();
+    if (const CatalogueEntry* known = names().find(tag)) {
+        name.append(known->name);
         return;
     }
-    name.assign("Tag #");
-    name.append(std::to_string(tag));
+    char digits[16];
+    name.append("Tag #");
+    name.append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, tag).ptr - digits));
 }
 
 std::string tag_name(int32_t tag)

@@ -1,7 +1,9 @@
 #include "exif/decoder.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -232,10 +234,18 @@ void append_display_text(TagRecord& record, ByteView raw, ByteOrder order, std::
         return;
     case 0:
         return;
-    default:  // BYTE, SHORT, LONG, FLOAT, DOUBLE: the first component's bytes as an unsigned number,
-              // in decimal digits however large (an 8-byte DOUBLE's bits too)
-        append_fixed_text(out, static_cast<double>(raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order)), 0);
+    default: {  // BYTE, SHORT, LONG, FLOAT, DOUBLE: the first component's bytes as an unsigned
+                // number, in decimal digits however large (an 8-byte DOUBLE's bits too)
+        uint64_t value = raw.read_unsigned(0, static_cast<size_t>(format_size(record.format)), order);
+        // Below 2^53 the number is exactly its digits; above, the whole number the double nearest it is.
+        if (value < (uint64_t(1) << 53)) {
+            char digits[24];
+            out.append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits));
+        } else {
+            append_fixed_text(out, static_cast<double>(value), 0);
+        }
         return;
+    }
     }
 }
 
@@ -261,17 +271,44 @@ void apply_profile(TagRecord& record, const Profile& profile)
     record.string_data = std::move(text);
 }
 
+struct ByteKinds {
+    bool nul = false;   // a 0 byte
+    bool high = false;  // a byte above 0x7F
+};
+
+// Eight bytes at a time: the texts of every file read pass through here.
+ByteKinds byte_kinds(std::string_view text)
+{
+    constexpr uint64_t ones = 0x0101010101010101;
+    constexpr uint64_t tops = 0x8080808080808080;
+    uint64_t zero_bits = 0;  // a word's (w - ones) & ~w has a top bit set exactly when w has a 0 byte
+    uint64_t any_bits = 0;
+    size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        zero_bits |= (word - ones) & ~word;
+        any_bits |= word;
+    }
+    for (; i < text.size(); ++i) {
+        auto byte = static_cast<unsigned char>(text[i]);
+        zero_bits |= byte == 0 ? 0x80 : 0;
+        any_bits |= byte;
+    }
+    return { (zero_bits & tops) != 0, (any_bits & tops) != 0 };
+}
+
 }  // namespace
 
 double value_field_number(const EntryPlace& place, int32_t format, int32_t length)
 {
     size_t field = place.entry + 8;
     int64_t unit = format >= 0 && format <= highest_field_type ? format_sizes[static_cast<size_t>(format)] : 0;
-    if ((unit == 1 || unit == 2) && unit * int64_t(length) <= 4) {
-        uint64_t packed = 0;
-        for (size_t k = 0; k < 4; k += static_cast<size_t>(unit))
-            packed |= place.window.read_unsigned(field + k, static_cast<size_t>(unit), place.order) << (8 * k);
-        return static_cast<double>(packed);
+    if (unit == 1 && length <= 4)  // four bytes, the first least significant
+        return static_cast<double>(place.window.read_unsigned(field, 4, ByteOrder::LittleEndian));
+    if (unit == 2 && length <= 2) {  // two shorts, each in the file's order, the first least significant
+        uint64_t first = place.window.read_unsigned(field, 2, place.order);
+        return static_cast<double>(first | place.window.read_unsigned(field + 2, 2, place.order) << 16);
     }
     return static_cast<double>(place.window.read_unsigned(field, 4, place.order));
 }
@@ -302,10 +339,15 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
             throw;
         }
     }
-    // NULs go; the other bytes are Latin-1 characters, written as UTF-8.
-    std::erase(text, '\0');
-    if (!std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        text = latin1_to_utf8(text);
+    // NULs go; the other bytes are Latin-1 characters, written as UTF-8. Only texts holding the
+    // file's bytes can have either: numbers are written in plain digits.
+    if (shows_raw_bytes(record) || record.format == Undefined) {
+        ByteKinds kinds = byte_kinds(text);
+        if (kinds.nul)
+            std::erase(text, '\0');
+        if (kinds.high)
+            text = latin1_to_utf8(text);
+    }
     if (!profile.empty())
         apply_profile(record, profile);
 }

@@ -1,5 +1,6 @@
 #include "exif/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cctype>
@@ -90,6 +91,13 @@ void append_decimal_text(std::string& out, double value)
 
 double leading_number(std::string_view text)
 {
+    // Plain digits (a directory link, a version number) need none of the parsing below.
+    if (!text.empty() && text.size() <= 15 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        uint64_t value = 0;
+        for (char c : text)
+            value = value * 10 + static_cast<uint64_t>(c - '0');
+        return static_cast<double>(value);
+    }
     std::string compact;
     compact.reserve(text.size());
     for (char c : text) {

@@ -59,6 +59,14 @@ ReadResult ExifReader::read_window(ByteView window)
 
     profile_.refresh();
     records_ = fresh_list();
+    used_records_ = 0;
+    // A reused list still holds an older read's records, which the new ones overwrite in place to
+    // keep their texts' storage; what is left of them goes when the read ends, however it ends.
+    struct Trim {
+        std::vector<TagRecord>& list;
+        const size_t& used;
+        ~Trim() { list.resize(used); }
+    } trim { *records_, used_records_ };
     blank_records_ = 0;
     // A link of 0 (an ExifOffset whose text is no number, say of the wrong field type) points at
     // the TIFF header, which is no directory: there is no Exif directory to read.
@@ -81,11 +89,11 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
     // The directory's records are blank until read; a fault leaves the rest blank.
     auto& records = *records_;
     blank_records_ = count;
-    if (records.size() + count > max_records)
+    if (used_records_ + count > max_records)
         raise(err::Overflow);
     pos += 2;
     // Only the entries that start inside the window can be read.
-    records.reserve(records.size() + std::min(count, (window.size() - std::min(pos, window.size())) / 12 + 1));
+    records.reserve(used_records_ + std::min(count, (window.size() - std::min(pos, window.size())) / 12 + 1));
 
     std::optional<int32_t> link;
     for (; blank_records_ > 0; pos += 12) {
@@ -116,8 +124,6 @@ std::shared_ptr<std::vector<TagRecord>> ExifReader::fresh_list()
         if (it->use_count() == 1) {
             auto list = std::move(*it);
             lists_.erase(it);
-            spare_records_.clear();
-            spare_records_.swap(*list);
             return list;
         }
     }
@@ -131,11 +137,12 @@ std::shared_ptr<std::vector<TagRecord>> ExifReader::fresh_list()
 TagRecord& ExifReader::next_record()
 {
     auto& records = *records_;
-    const size_t i = records.size();
-    if (i >= spare_records_.size())
+    if (used_records_ == records.size()) {
+        ++used_records_;
         return records.emplace_back();
-    // A blank record in the storage of the spare one at its place.
-    TagRecord& blank = records.emplace_back(std::move(spare_records_[i]));
+    }
+    // A blank record in the storage of an older one.
+    TagRecord& blank = records[used_records_++];
     blank.id = blank.format = blank.length = 0;
     blank.name.clear();
     blank.data.reset();

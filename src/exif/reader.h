@@ -57,9 +57,9 @@ private:
     ReadResult read_window(ByteView window);
     // Appends a directory's entries; returns the number that the entry with link_tag shows, if any.
     std::optional<int32_t> read_directory(ByteView window, size_t tiff, int32_t offset, int32_t link_tag);
-    // Appends a blank record, in the storage of a spare one where there is one.
+    // Appends a blank record, in the storage of an older one where there is one.
     TagRecord& next_record();
-    // An empty list for a new read, whose old records (if any) become the spare ones.
+    // A list for a new read: a kept one nobody else holds (with its old records), or a new one.
     std::shared_ptr<std::vector<TagRecord>> fresh_list();
 
     ProfileFile profile_;
@@ -70,8 +70,8 @@ private:
     size_t blank_records_ = 0;
     // Lists of earlier reads, kept for their texts' storage while nobody else holds them.
     std::vector<std::shared_ptr<std::vector<TagRecord>>> lists_;
-    // The records of a list being reused, which the new read's records take over one by one.
-    std::vector<TagRecord> spare_records_;
+    // How many records of records_ this read has written; during a read, older ones follow them.
+    size_t used_records_ = 0;
 };
 
 }  // namespace velmo::exif

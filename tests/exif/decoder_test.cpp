@@ -92,6 +92,8 @@ const ValueCase value_cases[] = {
     { "ASCII at an offset", ascii(272, "Twenty characters!!!"), "Twenty characters!!!", at_offset },
     { "ASCII with NULs inside", bytes_of(305, Ascii, 8, { "a\0b\0c\0\0\0", 8 }), "abc", at_offset },
     { "ASCII in Latin-1", ascii(270, "caf\xE9"), "caf\xC3\xA9", at_offset },
+    { "Latin-1 and NULs on both sides of the eighth byte", bytes_of(270, Ascii, 12, { "\xC9t\xE9 2026\0ab\xE9", 12 }),
+        "\xC3\x89t\xC3\xA9 2026ab\xC3\xA9", at_offset },
     { "UserComment", undefined(37510, { "ASCII\0\0\0Hello there", 19 }), "ASCIIHello there", at_offset },
     { "MakerNote keeps printable characters", undefined(tag::MakerNote, "\x01" "Ab\x80\xFF" "c\x7F\x1F"), "Abc\x7F", at_offset },
     { "FileSource 3", undefined(tag::FileSource, "\3"), "3", 3 },
