@@ -182,6 +182,25 @@ double parse_seed(const std::string& text)
     return seed;
 }
 
+// Runs the snow on the box (seeded when asked), calling `next_frame` inside every frame's message
+// pump; the effect is cancelled once it answers false.
+void run_snow(const SnowRequest& request, const ObjectRef& box, const std::function<bool()>& next_frame)
+{
+    ObjectRef effect = create_object("Velmo10.clsKxLumoEffectsRealSnowA");
+    if (request.seed)
+        std::static_pointer_cast<effects::clsKxLumoEffectsRealSnowA>(effect)->set_seed(*request.seed);
+    std::function<void()> handler = [&] {
+        if (next_frame())
+            host::post_message([&] { handler(); });
+        else
+            late::let(effect, "Cancel", True);
+    };
+    host::post_message([&] { handler(); });
+    Variant pic { box };
+    Variant* args[] = { &pic };
+    late::invoke(effect, "RealSnowEffect", Invoke::Call, args);
+}
+
 }  // namespace
 
 void write_snow(const SnowRequest& request, const std::function<void(int, int)>& progress)
@@ -198,17 +217,13 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
     else if (kind == OutputKind::Gif)
         writer = make_gif_writer(partial.path(), width, height, frame_ms / 10);
 
-    ObjectRef effect = create_object("Velmo10.clsKxLumoEffectsRealSnowA");
-    if (request.seed)
-        std::static_pointer_cast<effects::clsKxLumoEffectsRealSnowA>(effect)->set_seed(*request.seed);
-
-    // The host's handler: runs inside each frame's message pump, after the frame was written to
-    // the picture. It keeps the frame, and sets Cancel once it has them all. Its own failure
-    // stops the effect too, and is raised once the effect has returned.
+    // Runs inside each frame's message pump, after the frame was written to the picture: keeps the
+    // frame, and ends the effect once it has them all. Its own failure ends the effect too, and is
+    // raised once the effect has returned.
     int shown = 0;
     std::exception_ptr failure;
     std::vector<uint32_t> pixels;
-    std::function<void()> handler = [&] {
+    run_snow(request, box, [&] {
         try {
             ++shown;
             if (writer) {
@@ -220,15 +235,8 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
         } catch (...) {
             failure = std::current_exception();
         }
-        if (shown >= request.frames || failure)
-            late::let(effect, "Cancel", True);
-        else
-            host::post_message([&] { handler(); });
-    };
-    host::post_message([&] { handler(); });
-    Variant pic { ObjectRef(box) };
-    Variant* args[] = { &pic };
-    late::invoke(effect, "RealSnowEffect", Invoke::Call, args);
+        return shown < request.frames && !failure;
+    });
     if (failure)
         std::rethrow_exception(failure);
 
@@ -253,22 +261,12 @@ void show_snow(const SnowRequest& request)
     platform::ShowWindow(top, platform::SW_SHOW);
     platform::SetForegroundWindow(top);
 
-    ObjectRef effect = create_object("Velmo10.clsKxLumoEffectsRealSnowA");
-    if (request.seed)
-        std::static_pointer_cast<effects::clsKxLumoEffectsRealSnowA>(effect)->set_seed(*request.seed);
     // Checked in each frame's message pump: the person closed the window, or the display went.
     bool lost = false;
-    std::function<void()> handler = [&] {
+    run_snow(request, box, [&] {
         lost = display_lost();
-        if (lost || !platform::IsWindow(top))
-            late::let(effect, "Cancel", True);
-        else
-            host::post_message([&] { handler(); });
-    };
-    host::post_message([&] { handler(); });
-    Variant pic { ObjectRef(box) };
-    Variant* args[] = { &pic };
-    late::invoke(effect, "RealSnowEffect", Invoke::Call, args);
+        return !lost && platform::IsWindow(top);
+    });
     if (lost)
         throw std::runtime_error("the connection to the X display was lost");
 }
