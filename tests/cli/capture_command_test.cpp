@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/command_run.h"
+#include "support/png_file.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +15,6 @@
 #include <memory>
 #include <string>
 
-#include <stb_image.h>
 
 namespace {
 
@@ -27,24 +27,8 @@ Outcome velmo(const std::string& arguments, const fs::path&)
     return velmo::testing::run_command(std::string(VELMO_EXE) + " " + arguments, velmo::testing::StandardError::Apart);
 }
 
-struct Png {
-    int width = 0;
-    int height = 0;
-    std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels { nullptr, stbi_image_free };
-    std::array<int, 3> rgb(int x, int y) const
-    {
-        const stbi_uc* p = pixels.get() + (static_cast<size_t>(y) * width + x) * 3;
-        return { p[0], p[1], p[2] };
-    }
-};
-
-Png load_png(const fs::path& path)
-{
-    Png png;
-    int channels = 0;
-    png.pixels.reset(stbi_load(path.c_str(), &png.width, &png.height, &channels, 3));
-    return png;
-}
+using velmo::testing::load_png;
+using velmo::testing::Png;
 
 class CaptureCommand : public ::testing::Test {
 protected:

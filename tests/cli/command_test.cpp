@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/command_run.h"
+#include "support/png_file.h"
 
 #include <sys/wait.h>
 
@@ -14,7 +15,6 @@
 #include <string>
 
 #define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
 
 namespace {
 
@@ -25,25 +25,8 @@ Outcome velmo(const std::string& arguments)
     return velmo::testing::run_command(std::string(VELMO_EXE) + " " + arguments, velmo::testing::StandardError::JoinedToOutput);
 }
 
-struct Png {
-    int width = 0;
-    int height = 0;
-    std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels { nullptr, stbi_image_free };
-
-    std::array<int, 3> rgb(int x, int y) const
-    {
-        const stbi_uc* p = pixels.get() + (static_cast<size_t>(y) * width + x) * 3;
-        return { p[0], p[1], p[2] };
-    }
-};
-
-Png load_png(const std::filesystem::path& path)
-{
-    Png png;
-    int channels = 0;
-    png.pixels.reset(stbi_load(path.c_str(), &png.width, &png.height, &channels, 3));
-    return png;
-}
+using velmo::testing::load_png;
+using velmo::testing::Png;
 
 class Command : public ::testing::Test {
 protected:

@@ -25,9 +25,12 @@
 #include "platform/x11/foreign_window.h"
 #include "platform/x11/image.h"
 #include "platform/x11/x11_backend.h"
+#include "support/message_pump.h"
 
 namespace velmo::platform::x11 {
 namespace {
+
+using testing::pump_until;
 
 uint32_t pattern(int x, int y) { return (uint32_t(x * 5 % 256) << 16) | (uint32_t(y * 9 % 256) << 8) | uint32_t((x ^ y) % 256); }
 
@@ -86,21 +89,6 @@ protected:
         ScopedSelection selected(memory.get(), bitmap.get());
         EXPECT_TRUE(BitBlt(memory.get(), 0, 0, area.width, area.height, screen.get(), area.x, area.y, SRCCOPY));
         return *bitmap_pixels(bitmap.get());
-    }
-
-    // Delivers the thread's messages until `done` holds; false after two seconds without.
-    static bool pump_until(const std::function<bool()>& done)
-    {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < end) {
-            MSG msg;
-            while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            if (done())
-                return true;
-            usleep(5000);
-        }
-        return false;
     }
 
     // Pushes everything and waits until the server has done it, so input made by another client

@@ -23,6 +23,7 @@
 #include "platform/user.h"
 #include "services/kxbasalt10.h"
 #include "skin/register.h"
+#include "support/message_pump.h"
 #include "support/picture_pixels.h"
 
 // Xlib last: it defines True, False and None as macros.
@@ -37,6 +38,8 @@
 
 namespace velmo::platform::x11 {
 namespace {
+
+using testing::pump_until;
 
 enum class Backend { Memory, X11 };
 constexpr gfx::Size screen { 640, 480 };
@@ -139,20 +142,6 @@ protected:
         }
         XTestFakeMotionEvent(observer().get(), observer().screen(), at.x, at.y, CurrentTime);
         XSync(observer().get(), False);
-    }
-
-    static bool pump_until(const std::function<bool()>& done)
-    {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < end) {
-            MSG msg;
-            while (PeekMessageA(&msg, 0, 0, 0, PM_REMOVE))
-                DispatchMessageA(&msg);
-            if (done())
-                return true;
-            usleep(5000);
-        }
-        return false;
     }
 
     std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("velmo-x11-" + std::to_string(::getpid()));
