@@ -10,14 +10,13 @@
 
 namespace velmo::platform::x11 {
 
-namespace {
-
-// The layout gfx::Bitmap uses, which most true-colour servers also use: rows are copied whole.
 bool is_native_layout(const XImage& image)
 {
     return image.bits_per_pixel == 32 && image.byte_order == LSBFirst && image.red_mask == 0xFF0000
         && image.green_mask == 0xFF00 && image.blue_mask == 0xFF;
 }
+
+namespace {
 
 uint32_t channel(unsigned long pixel, unsigned long mask)
 {

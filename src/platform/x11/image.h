@@ -42,6 +42,10 @@ private:
     bool attached_ = false;
 };
 
+// Whether the image lays out pixels as gfx::Bitmap does, which most true-colour servers also do:
+// rows are then copied whole.
+bool is_native_layout(const XImage& image);
+
 // Copies the pixels of `image` (any true-colour layout) to `out` at `at`.
 void copy_image(const XImage& image, gfx::Bitmap& out, gfx::Point at);
 

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/x11/image.h"
+
 namespace velmo::platform::x11 {
 
 namespace {
@@ -133,8 +135,7 @@ bool SharedPixels::laid_out_as_bitmap()
     if (!layout_known_) {
         XImage* image = XCreateImage(connection_.get(), connection_.visual(), static_cast<unsigned>(connection_.depth()),
             ZPixmap, 0, nullptr, 1, 1, 32, 0);
-        native_layout_ = image && image->bits_per_pixel == 32 && image->byte_order == LSBFirst && image->red_mask == 0xFF0000
-            && image->green_mask == 0xFF00 && image->blue_mask == 0xFF;
+        native_layout_ = image && is_native_layout(*image);
         if (image)
             XDestroyImage(image);
         layout_known_ = true;
