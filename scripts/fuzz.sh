@@ -11,12 +11,8 @@ if ! command -v clang >/dev/null || ! command -v clang++ >/dev/null; then
 fi
 
 seconds="${FUZZ_SECONDS:-60}"
-# Undefined behaviour is a failure like a crash: it stops the run with the input that caused it,
-# except for the reports fuzz/*/ubsan.supp leave out, each with its reason.
-suppressions=$(mktemp)
-trap 'rm -f "$suppressions"' EXIT
-cat fuzz/*/ubsan.supp >"$suppressions" 2>/dev/null || true
-export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1:suppressions=$suppressions}"
+# Undefined behaviour is a failure like a crash: it stops the run with the input that caused it.
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}"
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMO_FUZZ=ON -DVELMO_TESTS=OFF >/dev/null
 
