@@ -122,7 +122,7 @@ std::string json_string(std::string_view text)
 
 std::string json_record(const exif::TagRecord& record)
 {
-    return "{\"ID\":" + std::to_string(record.id) + ",\"Name\":" + json_string(record.name) + ",\"Format\":" + std::to_string(record.format)
+    return "{\"ID\":" + std::to_string(record.id) + ",\"Name\":" + json_string(record.name()) + ",\"Format\":" + std::to_string(record.format)
         + ",\"Length\":" + std::to_string(record.length) + ",\"Data\":" + (record.data ? exif::decimal_text(*record.data) : "null")
         + ",\"StringData\":" + json_string(record.string_data) + "}";
 }

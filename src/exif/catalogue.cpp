@@ -1,12 +1,14 @@
 #include "exif/catalogue.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "automation/error.h"
+#include "exif/tag_record.h"
 
 namespace velmo::exif {
 
-const std::array<CatalogueEntry, 54> catalogue { {
+constexpr std::array<CatalogueEntry, 54> catalogue { {
     { 270, "ImageDescription" },
     { 271, "Make" },
     { 272, "Model" },
@@ -65,64 +67,39 @@ const std::array<CatalogueEntry, 54> catalogue { {
 
 namespace {
 
-// Tag number to name, by open addressing: a name is looked up for every entry of every file read.
-// Each number appears once in the catalogue; were one there twice, the first would be found.
-class NameIndex {
-public:
-    NameIndex()
-    {
-        for (size_t k = 0; k < catalogue.size(); ++k) {
-            size_t i = slot(catalogue[k].tag);
-            while (entries_[i] != 0 && catalogue[entries_[i] - 1].tag != catalogue[k].tag)
-                i = (i + 1) % slots;
-            if (entries_[i] == 0)
-                entries_[i] = static_cast<uint8_t>(k + 1);
-        }
-    }
-
-    const CatalogueEntry* find(int32_t tag) const
-    {
-        for (size_t i = slot(tag); entries_[i] != 0; i = (i + 1) % slots) {
-            if (catalogue[entries_[i] - 1].tag == tag)
-                return &catalogue[entries_[i] - 1];
-        }
-        return nullptr;
-    }
-
-private:
-    static constexpr size_t slots = 128;  // over twice the catalogue, so that probes stay short
-    static size_t slot(int32_t tag) { return (static_cast<uint32_t>(tag) * 2654435761u) >> 25; }
-
-    std::array<uint8_t, slots> entries_ {};  // a catalogue position + 1; 0 for an empty slot
-};
-
-const NameIndex& names()
-{
-    static const NameIndex index;
-    return index;
-}
+// Tag number (16 bits in a file) to catalogue position + 1, or 0: a name is looked up for every
+// entry of every file read, and this is one load. Filled backwards, so that were a number in the
+// catalogue twice, the first would win.
+constexpr auto positions = [] {
+    std::array<uint8_t, 65536> table {};
+    for (size_t k = catalogue.size(); k-- > 0;)
+        table[static_cast<size_t>(catalogue[k].tag)] = static_cast<uint8_t>(k + 1);
+    return table;
+}();
 
 }  // namespace
 
-void assign_tag_name(std::string& name, int32_t tag)
+std::string_view catalogue_name(int32_t tag)
 {
-    // Cleared and appended rather than assigned: the cheaper way into storage that is kept.
-    name.clear();
-    if (const CatalogueEntry* known = names().find(tag)) {
-        name.append(known->name);
-        return;
-    }
-    char digits[16];
-    name.append("Tag #");
-    name.append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, tag).ptr - digits));
+    if (tag < 0 || static_cast<size_t>(tag) >= positions.size() || positions[static_cast<size_t>(tag)] == 0)
+        return {};
+    return catalogue[positions[static_cast<size_t>(tag)] - 1u].name;
 }
 
-std::string tag_name(int32_t tag)
+TagName::TagName(int32_t tag, std::string_view catalogued)
 {
-    std::string name;
-    assign_tag_name(name, tag);
-    return name;
+    if (!catalogued.empty()) {
+        known_ = catalogued.data();
+        length_ = catalogued.size();
+        return;
+    }
+    std::memcpy(digits_, "Tag #", 5);
+    length_ = static_cast<size_t>(std::to_chars(digits_ + 5, digits_ + sizeof digits_, tag).ptr - digits_);
 }
+
+std::string tag_name(int32_t tag) { return std::string(TagName(tag).view()); }
+
+std::string TagRecord::name() const { return std::string(TagName(*this).view()); }
 
 int32_t format_size(int32_t field_type)
 {

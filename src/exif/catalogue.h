@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "automation/object.h"
+#include "exif/tag_record.h"
 
 namespace velmo::exif {
 
@@ -22,8 +23,34 @@ extern const std::array<CatalogueEntry, 54> catalogue;
 
 // The catalogue name of a tag number, or "Tag #" and the number for any other.
 std::string tag_name(int32_t tag);
-// The same into an existing text, reusing its storage.
-void assign_tag_name(std::string& name, int32_t tag);
+
+// The catalogue's name for a tag number, or "" for a number it does not know.
+std::string_view catalogue_name(int32_t tag);
+
+// A name as a view, without building a text: every entry of every file read is named.
+class TagName {
+public:
+    explicit TagName(int32_t tag) : TagName(tag, catalogue_name(tag)) { }
+    // The name of a record, whose catalogue name was looked up as it was read; "" for a blank one.
+    explicit TagName(const TagRecord& record)
+    {
+        if (!record.data)
+            known_ = "";
+        else if (!record.catalogue_name.empty()) {
+            known_ = record.catalogue_name.data();
+            length_ = record.catalogue_name.size();
+        } else
+            *this = TagName(record.id, record.catalogue_name);
+    }
+    std::string_view view() const { return known_ ? std::string_view(known_, length_) : std::string_view(digits_, length_); }
+
+private:
+    TagName(int32_t tag, std::string_view catalogued);
+
+    const char* known_ = nullptr;  // the catalogue's own text, or null for "Tag #N" in digits_
+    size_t length_ = 0;
+    char digits_[20];
+};
 
 // TIFF 6.0 field types 0..12: 0 (none), BYTE, ASCII, SHORT, LONG, RATIONAL, SBYTE, UNDEFINED,
 // SSHORT, SLONG, SRATIONAL, FLOAT, DOUBLE.

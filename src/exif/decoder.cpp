@@ -252,7 +252,7 @@ void append_display_text(TagRecord& record, ByteView raw, ByteOrder order, std::
 // The exif.ini step: a key equal to the text maps it to another; "Format" wraps it ("@X").
 void apply_profile(TagRecord& record, const Profile& profile)
 {
-    const Profile::Section* section = profile.section(record.name);
+    const Profile::Section* section = profile.section(TagName(record).view());
     if (!section)
         return;
     std::string_view mapped = Profile::value(*section, record.string_data);

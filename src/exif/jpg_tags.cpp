@@ -1,5 +1,7 @@
 #include "exif/jpg_tags.h"
 
+#include <cstring>
+
 #include "automation/error_modes.h"
 #include "automation/late.h"
 #include "exif/catalogue.h"
@@ -24,6 +26,32 @@ std::filesystem::path profile_in_library_folder()
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return folder + "exif.ini";
+}
+
+// "name: text" and CR LF for each record, then a blank line for each blank record. Sized first and
+// written once: every listing of every file read passes through here.
+std::string listing(const std::vector<TagRecord>& records, size_t blanks)
+{
+    constexpr std::string_view separator = ": ";
+    constexpr std::string_view line_end = "\r\n";
+    size_t size = blanks * blank_line.size();
+    for (const TagRecord& record : records)
+        size += TagName(record).view().size() + separator.size() + record.string_data.size() + line_end.size();
+    std::string lines(size, '\0');
+    char* at = lines.data();
+    auto put = [&at](std::string_view part) {
+        std::memcpy(at, part.data(), part.size());
+        at += part.size();
+    };
+    for (const TagRecord& record : records) {
+        put(TagName(record).view());
+        put(separator);
+        put(record.string_data);
+        put(line_end);
+    }
+    for (size_t i = 0; i < blanks; ++i)
+        put(blank_line);
+    return lines;
 }
 
 }  // namespace
@@ -153,17 +181,8 @@ std::string clsKxLumoJPGTagsA::list_info(bool with_lines)
     collection->add_records(reader_.shared_records(), 1);
     collection->add_blanks(records->size() + 1, blanks);
     std::string lines;
-    if (with_lines) {
-        lines.reserve(records->size() * 32 + blanks * blank_line.size());
-        for (const TagRecord& record : *records) {
-            lines += record.name;
-            lines += ": ";
-            lines += record.string_data;
-            lines += "\r\n";
-        }
-        for (size_t i = 0; i < blanks; ++i)
-            lines += blank_line;
-    }
+    if (with_lines)
+        lines = listing(*records, blanks);
     listed_into_ = collection;
     return lines;
 }

@@ -100,11 +100,11 @@ std::optional<int32_t> ExifReader::read_directory(ByteView window, size_t tiff, 
         --blank_records_;
         TagRecord& record = next_record();
         record.id = static_cast<int32_t>(window.read_unsigned(pos, 2, order));
+        record.catalogue_name = catalogue_name(record.id);
         record.format = static_cast<int32_t>(window.read_unsigned(pos + 2, 2, order));
         record.length = Long(int64_t(window.read_unsigned(pos + 4, 4, order))).value();
         EntryPlace place { window, tiff, pos, order };
         record.data = value_field_number(place, record.format, record.length);
-        assign_tag_name(record.name, record.id);
         decode_tag_value(record, place, profile);
         if (record.id == link_tag)
             link = clng(leading_number(record.string_data)).value();
@@ -144,7 +144,7 @@ TagRecord& ExifReader::next_record()
     // A blank record in the storage of an older one.
     TagRecord& blank = records[used_records_++];
     blank.id = blank.format = blank.length = 0;
-    blank.name.clear();
+    blank.catalogue_name = {};
     blank.data.reset();
     blank.string_data.clear();
     return blank;

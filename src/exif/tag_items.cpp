@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "automation/error_modes.h"
+#include "exif/catalogue.h"
 #include "exif/number_text.h"
 #include "host/msgbox.h"
 
@@ -254,7 +255,7 @@ void clsKxLumoJPGTagsItemsA::make_listed()
         size_t data_length = record.data ? write_decimal_text(*record.data, data) : 0;
         auto key_end = std::to_chars(key + 3, key + sizeof key, first_listed_key_number_ + i).ptr;
         std::string_view key_text(key, static_cast<size_t>(key_end - key));
-        items_.push_back(make_item({ key_text, record.id, record.name, record.format, record.length, nullptr,
+        items_.push_back(make_item({ key_text, record.id, TagName(record).view(), record.format, record.length, nullptr,
             std::string_view(data, data_length), record.string_data }));
         keys_.emplace_back(key_text);
     }

@@ -111,7 +111,7 @@ TEST(ExifDecodeTagValue, EachFieldTypeAndSpecialTagInBothByteOrders)
             const TagRecord& record = records[0];
             SCOPED_TRACE(std::string(c.what) + " in " + order_name(order));
             EXPECT_EQ(record.id, c.entry.tag);
-            EXPECT_EQ(record.name, tag_name(c.entry.tag));
+            EXPECT_EQ(record.name(), tag_name(c.entry.tag));
             EXPECT_EQ(record.format, c.entry.type);
             EXPECT_EQ(record.length, static_cast<int32_t>(c.entry.count));
             EXPECT_EQ(record.string_data, c.text);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "automation/late.h"
@@ -201,8 +202,9 @@ TEST_F(ExifQueries, AfterAReadThatFailedTheBlankRecordsAreListedToo)
     auto tiff = tiff_block(Layout { ByteOrder::LittleEndian, { shorts(274, { 1 }) } });
     tiff[8] = 0x90;
     tiff[9] = 0x01;
-    std::vector<uint8_t> file = { 'E', 'x', 'i', 'f', 0, 0 };
-    file.insert(file.end(), tiff.begin(), tiff.end());
+    std::vector<uint8_t> file(6 + tiff.size());
+    std::memcpy(file.data(), "Exif\0\0", 6);
+    std::copy(tiff.begin(), tiff.end(), file.begin() + 6);
     ObjectRef reader = new_reader();
     EXPECT_VELMO_ERROR(late::let(reader, "ImageFile", write("cut.jpg", file)), err::ReadMetaInfo, "ReadMetaInfo");
 

@@ -40,9 +40,9 @@ TEST(ExifReader, BothByteOrdersGiveTheSameRecords)
 
     ASSERT_EQ(little.size(), big.size());
     for (size_t i = 0; i < little.size(); ++i) {
-        SCOPED_TRACE(little[i].name);
+        SCOPED_TRACE(little[i].name());
         EXPECT_EQ(little[i].id, big[i].id);
-        EXPECT_EQ(little[i].name, big[i].name);
+        EXPECT_EQ(little[i].name(), big[i].name());
         EXPECT_EQ(little[i].format, big[i].format);
         EXPECT_EQ(little[i].length, big[i].length);
         EXPECT_EQ(little[i].data, big[i].data);
@@ -63,7 +63,7 @@ TEST(ExifReader, TenEntriesAndTwentyGiveThirtyRecordsIfd0First)
             EXPECT_EQ(records[i].id, layout.ifd0[i].tag);
         for (size_t i = 0; i < 20; ++i)
             EXPECT_EQ(records[10 + i].id, layout.exif[i].tag);
-        EXPECT_EQ(records[9].name, "ExifOffset");
+        EXPECT_EQ(records[9].name(), "ExifOffset");
         EXPECT_EQ(records[15].string_data, "2019:01:01 00:00:00");
     }
 }
@@ -92,7 +92,7 @@ TEST(ExifReader, ALinkOf0MeansThereIsNoExifDirectory)
             const auto& records = bench.read(Layout { order, { shorts(274, { 6 }), link, ascii(271, "Maker") } });
             EXPECT_EQ(bench.reader.result(), ReadResult::Read);
             ASSERT_EQ(records.size(), 3u);
-            EXPECT_EQ(records[1].name, "ExifOffset");
+            EXPECT_EQ(records[1].name(), "ExifOffset");
             EXPECT_EQ(records[2].string_data, "Maker");
         }
     }
@@ -198,10 +198,10 @@ TEST(ExifReader, ExifDirectoryPastTheWindowFailsAndKeepsIfd0sRecords)
         EXPECT_EQ(bench.reader.little_endian(), order == ByteOrder::LittleEndian);
         const auto& records = *bench.reader.records();
         ASSERT_EQ(records.size() + bench.reader.blank_records(), 6u) << "IFD0's three, the Exif directory's one, two blanks";
-        EXPECT_EQ(records[2].name, "ExifOffset");
-        EXPECT_EQ(records[3].name, "Orientation");
+        EXPECT_EQ(records[2].name(), "ExifOffset");
+        EXPECT_EQ(records[3].name(), "Orientation");
         EXPECT_EQ(records[3].string_data, "8");
-        EXPECT_EQ(records.back().name, "") << "the entry whose read failed stays blank";
+        EXPECT_EQ(records.back().name(), "") << "the entry whose read failed stays blank";
     }
 }
 
