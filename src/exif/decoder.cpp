@@ -139,7 +139,8 @@ void decode_rational(TagRecord& record, ByteView raw, ByteOrder order, std::stri
         rational.append_to(out);
 }
 
-std::string decode_undefined(const TagRecord& record, ByteView raw, ByteOrder order)
+// Appends the display text of an UNDEFINED value with a display of its own to `out`.
+void append_undefined(const TagRecord& record, ByteView raw, ByteOrder order, std::string& out)
 {
     std::string_view chars = raw.chars();
     switch (record.id) {
@@ -147,33 +148,36 @@ std::string decode_undefined(const TagRecord& record, ByteView raw, ByteOrder or
     case tag::FlashPixVersion: {
         std::string_view major = chars.substr(0, 2);
         std::string_view minor = chars.substr(chars.size() < 2 ? 0 : chars.size() - 2);
-        return decimal_text(leading_number(major)) + "." + std::string(minor);
+        append_decimal_text(out, leading_number(major));
+        out += '.';
+        out += minor;
+        return;
     }
     case tag::ComponentsConfiguration: {
         static constexpr std::string_view component_names[] = { "", "Y", "Cb", "Cr", "R", "G", "B" };
-        std::string text;
         for (size_t i = 0; i < 4; ++i) {
             uint64_t code = raw.read_unsigned(i, 1, order);
             if (code >= std::size(component_names))
                 raise(err::SubscriptOutOfRange);
-            text += component_names[code];
+            out += component_names[code];
         }
-        return text;
+        return;
     }
-    case tag::MakerNote: {
-        std::string text;
+    case tag::MakerNote:
+        out.reserve(out.size() + chars.size());
         for (char c : chars) {
             auto code = static_cast<unsigned char>(c);
             if (code >= 32 && code <= 127)
-                text.push_back(c);
+                out.push_back(c);
         }
-        return text;
-    }
+        return;
     case tag::FileSource:
     case tag::SceneType:
-        return decimal_text(static_cast<double>(raw.read_unsigned(0, 1, order)));
+        append_decimal_text(out, static_cast<double>(raw.read_unsigned(0, 1, order)));
+        return;
     default:
-        return std::string(chars);
+        out += chars;
+        return;
     }
 }
 
@@ -230,7 +234,7 @@ void append_display_text(TagRecord& record, ByteView raw, ByteOrder order, std::
         append_decimal_text(out, static_cast<double>(raw.read_signed(0, static_cast<size_t>(format_size(record.format)), order)));
         return;
     case Undefined:
-        out += decode_undefined(record, raw, order);
+        append_undefined(record, raw, order, out);
         return;
     case 0:
         return;
