@@ -1,8 +1,5 @@
 #include "exif/catalogue.h"
 
-#include <charconv>
-#include <cstring>
-
 #include "automation/error.h"
 #include "exif/tag_record.h"
 
@@ -84,17 +81,6 @@ std::string_view catalogue_name(int32_t tag)
     if (tag < 0 || static_cast<size_t>(tag) >= positions.size() || positions[static_cast<size_t>(tag)] == 0)
         return {};
     return catalogue[positions[static_cast<size_t>(tag)] - 1u].name;
-}
-
-TagName::TagName(int32_t tag, std::string_view catalogued)
-{
-    if (!catalogued.empty()) {
-        known_ = catalogued.data();
-        length_ = catalogued.size();
-        return;
-    }
-    std::memcpy(digits_, "Tag #", 5);
-    length_ = static_cast<size_t>(std::to_chars(digits_ + 5, digits_ + sizeof digits_, tag).ptr - digits_);
 }
 
 std::string tag_name(int32_t tag) { return std::string(TagName(tag).view()); }

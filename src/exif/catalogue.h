@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <charconv>
+#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,18 +36,25 @@ public:
     // The name of a record, whose catalogue name was looked up as it was read; "" for a blank one.
     explicit TagName(const TagRecord& record)
     {
-        if (!record.data)
-            known_ = "";
-        else if (!record.catalogue_name.empty()) {
-            known_ = record.catalogue_name.data();
-            length_ = record.catalogue_name.size();
-        } else
+        if (record.data)
             *this = TagName(record.id, record.catalogue_name);
+        else
+            known_ = "";
     }
+
     std::string_view view() const { return known_ ? std::string_view(known_, length_) : std::string_view(digits_, length_); }
 
 private:
-    TagName(int32_t tag, std::string_view catalogued);
+    TagName(int32_t tag, std::string_view catalogued)
+    {
+        if (!catalogued.empty()) {
+            known_ = catalogued.data();
+            length_ = catalogued.size();
+            return;
+        }
+        std::memcpy(digits_, "Tag #", 5);
+        length_ = static_cast<size_t>(std::to_chars(digits_ + 5, digits_ + sizeof digits_, tag).ptr - digits_);
+    }
 
     const char* known_ = nullptr;  // the catalogue's own text, or null for "Tag #N" in digits_
     size_t length_ = 0;
