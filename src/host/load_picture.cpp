@@ -2,10 +2,12 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/gdi.h"
@@ -72,9 +74,28 @@ bool jpeg_huffman_tables_fit(std::span<const uint8_t> bytes)
     return true;
 }
 
+bool png_chunks_fit(std::span<const uint8_t> bytes)
+{
+    static constexpr uint8_t signature[] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+    if (bytes.size() < sizeof signature || !std::equal(std::begin(signature), std::end(signature), bytes.begin()))
+        return true;
+    auto word_at = [&](size_t i) { return uint32_t(bytes[i]) << 24 | uint32_t(bytes[i + 1]) << 16 | uint32_t(bytes[i + 2]) << 8 | bytes[i + 3]; };
+    // Each chunk: its length, its type, that many bytes of data, a checksum. The decoder stops at
+    // IEND; a header cut short is read as zeros and fails there without a large allocation.
+    for (size_t i = sizeof signature; i + 8 <= bytes.size();) {
+        const uint32_t length = word_at(i);
+        if (length > bytes.size() - i - 8)
+            return false;
+        if (word_at(i + 4) == 0x49454E44)  // IEND
+            break;
+        i += 12 + size_t(length);
+    }
+    return true;
+}
+
 ObjectRef picture_from_bytes(std::span<const uint8_t> bytes)
 {
-    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX) || !jpeg_huffman_tables_fit(bytes))
+    if (bytes.empty() || bytes.size() > static_cast<size_t>(INT32_MAX) || !jpeg_huffman_tables_fit(bytes) || !png_chunks_fit(bytes))
         raise(err::InvalidPicture);
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels) || width <= 0 || height <= 0
@@ -84,12 +105,12 @@ ObjectRef picture_from_bytes(std::span<const uint8_t> bytes)
     if (!rgba)
         raise(err::InvalidPicture);
 
-    // Red, green, blue, alpha bytes become blue, green, red, reserved.
-    std::vector<uint32_t> rows(static_cast<size_t>(width) * height);
-    const stbi_uc* in = rgba.get();
-    for (auto& word : rows) {
-        word = (uint32_t(in[0]) << 16) | (uint32_t(in[1]) << 8) | in[2];
-        in += 4;
+    // Red, green, blue, alpha bytes become blue, green, red, reserved, in place: the decoder's
+    // buffer is the bitmap's rows, with no second copy of a picture that may be large.
+    stbi_uc* const pixels = rgba.get();
+    for (size_t i = 0, n = static_cast<size_t>(width) * height * 4; i < n; i += 4) {
+        std::swap(pixels[i], pixels[i + 2]);
+        pixels[i + 3] = 0;
     }
 
     ScopedWindowDC screen(GetDC(0), 0);
@@ -101,7 +122,7 @@ ObjectRef picture_from_bytes(std::span<const uint8_t> bytes)
     info.bmiHeader.biHeight = -height;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), rows.data(), &info, DIB_RGB_COLORS);
+    SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels, &info, DIB_RGB_COLORS);
     return std::make_shared<Picture>(bitmap.release(), 0, Picture::Ownership::Owns);
 }
 

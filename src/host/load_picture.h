@@ -23,4 +23,10 @@ ObjectRef picture_from_bytes(std::span<const uint8_t> bytes);
 // that are no JPEG give true.
 bool jpeg_huffman_tables_fit(std::span<const uint8_t> bytes);
 
+// False for a PNG with a chunk that claims more bytes than the file holds. The decoder sizes its
+// buffer for image data from those claims before reading, so a file of a few hundred bytes could
+// make it ask for gigabytes; such a file is refused (481) before it is decoded. Bytes that are no
+// PNG give true.
+bool png_chunks_fit(std::span<const uint8_t> bytes);
+
 }  // namespace velmo::host

@@ -2,6 +2,7 @@
 // the empty picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -165,6 +166,42 @@ TEST_F(LoadPictureTest, JpegWithMoreThan256HuffmanCodesInATableIsRefused)
         if (!c.fits)
             EXPECT_VELMO_ERROR(picture_from_bytes(c.bytes), err::InvalidPicture, "");
     }
+}
+
+TEST_F(LoadPictureTest, PngWithAChunkLongerThanTheFileIsRefused)
+{
+    const auto good = picture_file(PictureFormat::Png);
+    const auto idat = size_t(std::search(good.begin(), good.end(), std::begin("IDAT"), std::end("IDAT") - 1) - good.begin()) - 4;
+    ASSERT_LT(idat + 8, good.size());
+    auto with_idat_length = [&](uint32_t length) {
+        auto bytes = good;
+        for (int k = 0; k < 4; ++k)
+            bytes[idat + k] = uint8_t(length >> (24 - 8 * k));
+        return bytes;
+    };
+    const uint32_t rest = uint32_t(good.size() - idat - 8);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool fits;
+    } cases[] = {
+        { "the intact file", good, true },
+        { "image data claiming 1 GiB", with_idat_length(0x46383900), false },
+        { "image data claiming one byte more than the file holds", with_idat_length(rest + 1), false },
+        { "image data running to the last byte", with_idat_length(rest), true },
+        { "anything after the end chunk", [&] {
+             auto bytes = good;
+             bytes.insert(bytes.end(), { 0x7F, 0xFF, 0xFF, 0xFF, 'I', 'D', 'A', 'T' });
+             return bytes;
+         }(), true },
+        { "a JPEG", picture_file(PictureFormat::Jpeg), true },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(png_chunks_fit(c.bytes), c.fits) << c.what;
+        if (!c.fits)
+            EXPECT_VELMO_ERROR(picture_from_bytes(c.bytes), err::InvalidPicture, "");
+    }
+    EXPECT_NE(picture_from_bytes(good), nullptr);
 }
 
 TEST_F(LoadPictureTest, PicturesOwnTheirBitmaps)
