@@ -92,6 +92,12 @@ TEST_F(LoadPictureTest, LoadPictureErrors)
     auto gif = picture_file(PictureFormat::Gif);
     gif.resize(20);
     EXPECT_VELMO_ERROR(LoadPicture(write("cut.gif", gif).string()), err::InvalidPicture, "");
+    // Kinds the decoder knows but LoadPicture does not: a TGA (whose header has no signature, so
+    // that almost any bytes pass for one) and a PPM.
+    const std::vector<uint8_t> tga = { 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 24, 0, 0, 0, 255, 255, 255, 255 };
+    EXPECT_VELMO_ERROR(LoadPicture(write("p.tga", tga).string()), err::InvalidPicture, "");
+    const std::string ppm = "P6\n1 1\n255\n\xFF\x00\x00";
+    EXPECT_VELMO_ERROR(LoadPicture(write("p.ppm", { ppm.begin(), ppm.end() }).string()), err::InvalidPicture, "");
     EXPECT_VELMO_ERROR(LoadPicture(folder_.string()), err::PathFileAccess, "");
     ObjectRef none = LoadPicture("");
     EXPECT_EQ(late::get(none, "Handle"), Variant(Long(0)));
