@@ -52,16 +52,20 @@ const std::string& next_path(size_t& i)
     return path;
 }
 
+void open_read_close(const std::string& path)
+{
+    char buffer[4096];
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
+    ::close(fd);
+}
+
 void Floor(benchmark::State& state)
 {
     size_t i = 0;
     next_path(i);
-    char buffer[4096];
-    for (auto _ : state) {
-        int fd = ::open(next_path(i).c_str(), O_RDONLY | O_CLOEXEC);
-        benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
-        ::close(fd);
-    }
+    for (auto _ : state)
+        open_read_close(next_path(i));
 }
 BENCHMARK(Floor);
 
@@ -73,11 +77,8 @@ void FloorWithIniCheck(benchmark::State& state)
     const std::string ini = (library / "exif.ini").string();
     size_t i = 0;
     next_path(i);
-    char buffer[4096];
     for (auto _ : state) {
-        int fd = ::open(next_path(i).c_str(), O_RDONLY | O_CLOEXEC);
-        benchmark::DoNotOptimize(::read(fd, buffer, sizeof buffer));
-        ::close(fd);
+        open_read_close(next_path(i));
         struct stat info;
         benchmark::DoNotOptimize(::stat(ini.c_str(), &info));
     }

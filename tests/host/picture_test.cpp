@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <vector>
 
 #include "automation/late.h"
@@ -104,6 +105,24 @@ TEST_F(LoadPictureTest, LoadPictureErrors)
     EXPECT_EQ(late::get(none, "Type"), Variant(Integer(0)));
 }
 
+// A file the loader checks before decoding, and whether the check lets it through.
+struct CheckCase {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    bool fits;
+};
+
+// Each case passes or fails `fits` as it says, and a failing one is no picture (481).
+void expect_checked(bool (*fits)(std::span<const uint8_t>), const std::vector<CheckCase>& cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(fits(c.bytes), c.fits);
+        if (!c.fits)
+            EXPECT_VELMO_ERROR(picture_from_bytes(c.bytes), err::InvalidPicture, "");
+    }
+}
+
 // The window positions of the Huffman tables in the first DHT segment of a JPEG.
 std::vector<size_t> huffman_tables(const std::vector<uint8_t>& jpeg)
 {
@@ -148,11 +167,7 @@ TEST_F(LoadPictureTest, JpegWithMoreThan256HuffmanCodesInATableIsRefused)
         bytes.insert(bytes.end(), { 0xFF, 0xD9 });
         return bytes;
     };
-    struct Case {
-        const char* what;
-        std::vector<uint8_t> bytes;
-        bool fits;
-    } cases[] = {
+    expect_checked(jpeg_huffman_tables_fit, {
         { "the intact file", good, true },
         { "first table, 257 codes", with_codes(tables.front(), 257), false },
         { "last table of the segment, 256 codes", with_codes(tables.back(), 256), true },
@@ -166,12 +181,7 @@ TEST_F(LoadPictureTest, JpegWithMoreThan256HuffmanCodesInATableIsRefused)
          }(), false },
         { "a PNG", picture_file(PictureFormat::Png), true },
         { "nothing", {}, true },
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(jpeg_huffman_tables_fit(c.bytes), c.fits) << c.what;
-        if (!c.fits)
-            EXPECT_VELMO_ERROR(picture_from_bytes(c.bytes), err::InvalidPicture, "");
-    }
+    });
 }
 
 TEST_F(LoadPictureTest, PngWithAChunkLongerThanTheFileIsRefused)
@@ -186,11 +196,7 @@ TEST_F(LoadPictureTest, PngWithAChunkLongerThanTheFileIsRefused)
         return bytes;
     };
     const uint32_t rest = uint32_t(good.size() - idat - 8);
-    struct Case {
-        const char* what;
-        std::vector<uint8_t> bytes;
-        bool fits;
-    } cases[] = {
+    expect_checked(png_chunks_fit, {
         { "the intact file", good, true },
         { "image data claiming 1 GiB", with_idat_length(0x46383900), false },
         { "image data claiming one byte more than the file holds", with_idat_length(rest + 1), false },
@@ -201,12 +207,7 @@ TEST_F(LoadPictureTest, PngWithAChunkLongerThanTheFileIsRefused)
              return bytes;
          }(), true },
         { "a JPEG", picture_file(PictureFormat::Jpeg), true },
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(png_chunks_fit(c.bytes), c.fits) << c.what;
-        if (!c.fits)
-            EXPECT_VELMO_ERROR(picture_from_bytes(c.bytes), err::InvalidPicture, "");
-    }
+    });
     EXPECT_NE(picture_from_bytes(good), nullptr);
 }
 
