@@ -12,7 +12,7 @@
 #include "automation/late.h"
 #include "effects/real_snow.h"
 #include "host/picture_box.h"
-#include "host/random.h"
+#include "runtime/random.h"
 
 namespace velmo::bench {
 namespace {

@@ -18,7 +18,7 @@
 #include "automation/late.h"
 #include "corpus.h"
 #include "exif/jpg_tags.h"
-#include "host/app.h"
+#include "runtime/app.h"
 #include "support/exif_fixture.h"
 
 #if VELMO_BENCH_LIBEXIF

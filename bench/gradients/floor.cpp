@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "host/random.h"
+#include "runtime/random.h"
 
 namespace velmo::bench {
 

@@ -9,7 +9,7 @@
 #include "floor.h"
 #include "gradients/gradients.h"
 #include "host/screen.h"
-#include "host/random.h"
+#include "runtime/random.h"
 #include "host/surface.h"
 
 namespace velmo::bench {

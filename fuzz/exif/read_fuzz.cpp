@@ -11,7 +11,7 @@
 
 #include "exif/catalogue.h"
 #include "exif/jpg_tags.h"
-#include "host/app.h"
+#include "runtime/app.h"
 
 namespace {
 

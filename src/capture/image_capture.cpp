@@ -4,7 +4,7 @@
 
 #include "automation/error_modes.h"
 #include "automation/late.h"
-#include "capture/picture_from_bitmap.h"
+#include "platform/picture_from_bitmap.h"
 #include "host/screen.h"
 #include "platform/gdi.h"
 #include "platform/user.h"

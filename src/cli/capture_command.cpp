@@ -13,7 +13,7 @@
 #include "automation/registry.h"
 #include "cli/error_output.h"
 #include "cli/gallery.h"
-#include "cli/png_output.h"
+#include "codecs/png_output.h"
 #include "host/form.h"
 #include "platform/display.h"
 #include "platform/picture.h"
@@ -91,7 +91,7 @@ void write_picture(const ObjectRef& object, const std::filesystem::path& png)
     if (!pixels || pixels->size().is_empty())
         fail("the capture gave no picture");
 
-    if (auto problem = write_png_whole(*pixels, png))
+    if (auto problem = codecs::write_png_whole(*pixels, png))
         fail(*problem);
 }
 

@@ -14,7 +14,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/real_display.h"
-#include "cli/png_output.h"
+#include "codecs/png_output.h"
 #include "host/form.h"
 #include "host/load_picture.h"
 #include "platform/display.h"
@@ -105,7 +105,7 @@ void write_capture(gfx::Rect area, const std::filesystem::path& png)
     gfx::Bitmap capture(shown.size());
     capture.copy_from(*source->bitmap, shown.translated(source->origin), { 0, 0 });
 
-    if (auto problem = write_png_whole(capture, png))
+    if (auto problem = codecs::write_png_whole(capture, png))
         fail(*problem);
 }
 

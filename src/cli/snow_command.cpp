@@ -18,7 +18,7 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
-#include "cli/animation_writer.h"
+#include "codecs/animation_writer.h"
 #include "cli/real_display.h"
 #include "effects/real_snow.h"
 #include "host/do_events.h"
@@ -211,11 +211,11 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
     int height = box->client_height();
 
     PartialFile partial(request.output);
-    std::unique_ptr<AnimationWriter> writer;
+    std::unique_ptr<codecs::AnimationWriter> writer;
     if (kind == OutputKind::WebP)
-        writer = make_webp_writer(partial.path(), width, height, frame_ms);
+        writer = codecs::make_webp_writer(partial.path(), width, height, frame_ms);
     else if (kind == OutputKind::Gif)
-        writer = make_gif_writer(partial.path(), width, height, frame_ms / 10);
+        writer = codecs::make_gif_writer(partial.path(), width, height, frame_ms / 10);
 
     // Runs inside each frame's message pump, after the frame was written to the picture: keeps the
     // frame, and ends the effect once it has them all. Its own failure ends the effect too, and is

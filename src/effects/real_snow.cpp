@@ -10,7 +10,7 @@
 #include "automation/error_modes.h"
 #include "automation/late.h"
 #include "host/do_events.h"
-#include "host/random.h"
+#include "runtime/random.h"
 #include "platform/gdi.h"
 
 namespace velmo::effects {

@@ -7,7 +7,7 @@
 #include "exif/catalogue.h"
 #include "exif/file_part.h"
 #include "exif/stamp_name.h"
-#include "host/app.h"
+#include "runtime/app.h"
 
 namespace velmo::exif {
 

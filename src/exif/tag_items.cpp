@@ -5,7 +5,7 @@
 #include "automation/error_modes.h"
 #include "exif/catalogue.h"
 #include "exif/number_text.h"
-#include "host/msgbox.h"
+#include "runtime/msgbox.h"
 
 namespace velmo::exif {
 

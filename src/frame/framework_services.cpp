@@ -2,8 +2,8 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
-#include "host/app.h"
-#include "host/err_object.h"
+#include "runtime/app.h"
+#include "runtime/err_object.h"
 
 namespace velmo::frame {
 

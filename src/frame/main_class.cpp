@@ -1,8 +1,8 @@
 #include "frame/main_class.h"
 
 #include "frame/framework_services.h"
-#include "host/app.h"
-#include "host/resources.h"
+#include "runtime/app.h"
+#include "runtime/resources.h"
 
 namespace velmo::frame {
 

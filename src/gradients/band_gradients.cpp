@@ -4,7 +4,7 @@
 #include "gradients/colour_scheme.h"
 #include "gradients/gradients.h"
 #include "gradients/surface_calls.h"
-#include "host/colors.h"
+#include "runtime/colors.h"
 
 namespace velmo::gradients {
 

@@ -7,7 +7,7 @@
 #include "automation/by_ref.h"
 #include "automation/checked.h"
 #include "automation/error_modes.h"
-#include "host/colors.h"
+#include "runtime/colors.h"
 
 namespace velmo::gradients {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "automation/checked.h"
-#include "host/colors.h"
+#include "runtime/colors.h"
 
 namespace velmo::gradients {
 

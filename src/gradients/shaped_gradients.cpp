@@ -9,9 +9,9 @@
 #include "gradients/colour_ramp.h"
 #include "gradients/gradients.h"
 #include "gradients/surface_calls.h"
-#include "host/colors.h"
+#include "runtime/colors.h"
 #include "host/do_events.h"
-#include "host/random.h"
+#include "runtime/random.h"
 
 namespace velmo::gradients {
 

@@ -1,7 +1,7 @@
 #include "memorydc/memory_dc.h"
 
 #include "automation/late.h"
-#include "capture/picture_from_bitmap.h"
+#include "platform/picture_from_bitmap.h"
 #include "platform/gdi.h"
 #include "platform/user.h"
 
@@ -194,7 +194,7 @@ ObjectRef clsKxLumoMemoryDCA::get_Picture()
         BitBlt(static_cast<HDC>(target->get_hdc().value()), 0, 0, width.value(), height.value(), hDCMem, 0, 0, SRCCOPY);
         copy = static_cast<HBITMAP>(target->get_hBitmap().value());
     }
-    ObjectRef result = capture::PictureFromBitmap(copy, 0);
+    ObjectRef result = platform::PictureFromBitmap(copy, 0);
     // Nobody would own the copy without a picture; it goes rather than leaking.
     if (!result)
         DeleteObject(copy);

@@ -21,7 +21,7 @@ install(TARGETS velmo_full_command RUNTIME DESTINATION ${velmo_install_component
 install(TARGETS velmo_launcher RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Headers keep their folders, so the runtime's own includes ("automation/object.h") resolve.
-foreach(dir automation host gfx platform)
+foreach(dir automation runtime codecs host gfx platform)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velmo/${dir}
     FILES_MATCHING PATTERN "*.h")
 endforeach()

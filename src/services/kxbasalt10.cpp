@@ -4,7 +4,7 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
-#include "host/msgbox.h"
+#include "runtime/msgbox.h"
 
 namespace velmo::kxbasalt10 {
 

@@ -5,7 +5,7 @@
 #include "automation/registry.h"
 #include "exif/register.h"
 #include "exif/tag_items.h"
-#include "host/msgbox.h"
+#include "runtime/msgbox.h"
 #include "support/velmo_error.h"
 
 namespace velmo::exif {

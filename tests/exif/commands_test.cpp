@@ -5,7 +5,7 @@
 
 #include "cli/exif_commands.h"
 #include "exif/jpg_tags.h"
-#include "host/app.h"
+#include "runtime/app.h"
 #include "support/exif_fixture.h"
 
 namespace velmo::cli {

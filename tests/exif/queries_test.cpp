@@ -12,8 +12,8 @@
 #include "exif/catalogue.h"
 #include "exif/jpg_tags.h"
 #include "exif/stamp_name.h"
-#include "host/app.h"
-#include "host/msgbox.h"
+#include "runtime/app.h"
+#include "runtime/msgbox.h"
 #include "support/exif_fixture.h"
 #include "support/velmo_error.h"
 

@@ -4,8 +4,8 @@
 
 #include "automation/dynamic_object.h"
 #include "automation/late.h"
-#include "host/msgbox.h"
-#include "host/resources.h"
+#include "runtime/msgbox.h"
+#include "runtime/resources.h"
 #include "services/kxbasalt10.h"
 #include "support/velmo_error.h"
 #include "velmo10/velmo10.h"

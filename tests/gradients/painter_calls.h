@@ -8,7 +8,7 @@
 
 #include "automation/late.h"
 #include "gradients/gradients.h"
-#include "host/colors.h"
+#include "runtime/colors.h"
 #include "support/recording_surface.h"
 
 namespace velmo::gradients::testing {

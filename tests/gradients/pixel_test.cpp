@@ -6,7 +6,7 @@
 
 #include "automation/late.h"
 #include "gradients/gradients.h"
-#include "host/colors.h"
+#include "runtime/colors.h"
 #include "host/form.h"
 #include "host/picture_box.h"
 

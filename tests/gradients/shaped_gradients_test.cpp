@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "host/do_events.h"
-#include "host/random.h"
+#include "runtime/random.h"
 #include "painter_calls.h"
 
 namespace velmo::gradients::testing {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "automation/late.h"
-#include "host/app.h"
-#include "host/colors.h"
+#include "runtime/app.h"
+#include "runtime/colors.h"
 #include "host/do_events.h"
-#include "host/msgbox.h"
-#include "host/random.h"
-#include "host/resources.h"
+#include "runtime/msgbox.h"
+#include "runtime/random.h"
+#include "runtime/resources.h"
 #include "support/velmo_error.h"
 
 namespace velmo::host {

@@ -4,7 +4,7 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
-#include "capture/picture_from_bitmap.h"
+#include "platform/picture_from_bitmap.h"
 #include "memorydc/memory_dc.h"
 #include "platform/display.h"
 #include "platform/scoped.h"
@@ -228,7 +228,7 @@ TEST_F(MemoryDC, PictureGetAfterARefusedWidthCopiesTheBitmapHeld)
 TEST_F(MemoryDC, PictureSetCopiesThePixelsAndLeavesThePictureAlone)
 {
     HBITMAP theirs = foreign_bitmap(6, 4, 0x00102030);
-    ObjectRef picture = capture::PictureFromBitmap(theirs, 0);
+    ObjectRef picture = platform::PictureFromBitmap(theirs, 0);
     late::set(dc, "Picture", picture);
     EXPECT_EQ(dc->get_Width(), Long(6));
     EXPECT_EQ(dc->get_Height(), Long(4));

@@ -2,7 +2,7 @@
 // component paints on, Screen, LoadPicture, DoEvents, RGB and QBColor.
 #pragma once
 
-#include "host/colors.h"
+#include "runtime/colors.h"
 #include "host/do_events.h"
 #include "host/form.h"
 #include "host/load_picture.h"

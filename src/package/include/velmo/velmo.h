@@ -13,5 +13,5 @@
 #include "automation/object.h"
 #include "automation/registry.h"
 #include "automation/variant.h"
-#include "host/app.h"
+#include "runtime/app.h"
 #include "velmo/version.h"

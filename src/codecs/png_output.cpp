@@ -1,4 +1,4 @@
-#include "cli/png_output.h"
+#include "codecs/png_output.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 
 #include "gfx/png_writer.h"
 
-namespace velmo::cli {
+namespace velmo::codecs {
 
 std::optional<std::string> write_png_whole(const gfx::Bitmap& pixels, const std::filesystem::path& png)
 {
@@ -32,4 +32,4 @@ std::optional<std::string> write_png_whole(const gfx::Bitmap& pixels, const std:
     return std::nullopt;
 }
 
-}  // namespace velmo::cli
+}  // namespace velmo::codecs

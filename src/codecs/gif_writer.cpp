@@ -8,9 +8,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cli/animation_writer.h"
+#include "codecs/animation_writer.h"
 
-namespace velmo::cli {
+namespace velmo::codecs {
 
 namespace {
 
@@ -281,4 +281,4 @@ std::unique_ptr<AnimationWriter> make_gif_writer(const std::filesystem::path& fi
     return std::make_unique<GifWriter>(file, width, height, delay_cs);
 }
 
-}  // namespace velmo::cli
+}  // namespace velmo::codecs

@@ -9,9 +9,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "cli/animation_writer.h"
+#include "codecs/animation_writer.h"
 
-namespace velmo::cli {
+namespace velmo::codecs {
 
 namespace {
 
@@ -96,4 +96,4 @@ std::unique_ptr<AnimationWriter> make_webp_writer(const std::filesystem::path& f
     return std::make_unique<WebpWriter>(file, width, height, frame_ms);
 }
 
-}  // namespace velmo::cli
+}  // namespace velmo::codecs

@@ -1,4 +1,4 @@
-#include "host/err_object.h"
+#include "runtime/err_object.h"
 
 namespace velmo::host {
 

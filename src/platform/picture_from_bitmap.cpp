@@ -1,8 +1,8 @@
-#include "capture/picture_from_bitmap.h"
+#include "platform/picture_from_bitmap.h"
 
 #include "platform/ole.h"
 
-namespace velmo::capture {
+namespace velmo::platform {
 
 using namespace velmo::platform;
 
@@ -20,4 +20,4 @@ ObjectRef PictureFromBitmap(HBITMAP bitmap, HPALETTE palette)
     return picture;
 }
 
-}  // namespace velmo::capture
+}  // namespace velmo::platform

@@ -1,4 +1,4 @@
-#include "host/msgbox.h"
+#include "runtime/msgbox.h"
 
 #include <cstdio>
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <span>
 
-namespace velmo::cli {
+namespace velmo::codecs {
 
 class AnimationWriter {
 public:
@@ -28,4 +28,4 @@ std::unique_ptr<AnimationWriter> make_webp_writer(const std::filesystem::path& f
 // changed, its unchanged pixels transparent. The delay is in hundredths of a second.
 std::unique_ptr<AnimationWriter> make_gif_writer(const std::filesystem::path& file, int width, int height, int delay_cs);
 
-}  // namespace velmo::cli
+}  // namespace velmo::codecs

@@ -6,10 +6,10 @@
 #include "automation/object.h"
 #include "platform/types.h"
 
-namespace velmo::capture {
+namespace velmo::platform {
 
 // The picture, or an empty reference when the picture runtime gave no object back. The handles
 // are passed on unchecked, as the runtime takes them.
-ObjectRef PictureFromBitmap(platform::HBITMAP bitmap, platform::HPALETTE palette);
+ObjectRef PictureFromBitmap(HBITMAP bitmap, HPALETTE palette);
 
-}  // namespace velmo::capture
+}  // namespace velmo::platform

@@ -1,4 +1,4 @@
-#include "host/colors.h"
+#include "runtime/colors.h"
 
 #include <algorithm>
 

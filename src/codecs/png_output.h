@@ -8,9 +8,9 @@
 
 #include "gfx/bitmap.h"
 
-namespace velmo::cli {
+namespace velmo::codecs {
 
 // Nothing on success; otherwise what went wrong, as one line for the user.
 std::optional<std::string> write_png_whole(const gfx::Bitmap& pixels, const std::filesystem::path& png);
 
-}  // namespace velmo::cli
+}  // namespace velmo::codecs

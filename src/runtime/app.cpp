@@ -1,4 +1,4 @@
-#include "host/app.h"
+#include "runtime/app.h"
 
 #include <dlfcn.h>
 

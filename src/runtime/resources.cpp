@@ -1,4 +1,4 @@
-#include "host/resources.h"
+#include "runtime/resources.h"
 
 #include "automation/error.h"
 
