@@ -98,6 +98,12 @@ void Floor::box_gradient(double divisor)
     }
 }
 
+void Floor::fill_background(int r, int g, int b)
+{
+    colour(r, g, b);
+    cairo_paint(cr_);
+}
+
 void Floor::circle_gradient()
 {
     wide_pen(cr_, 5);

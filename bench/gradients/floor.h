@@ -20,6 +20,8 @@ public:
 
     // Shaped members on the 255 x 255 user scale, pen width 5 (the zig-zag: 100 x 100, width 1).
     void box_gradient(double divisor);
+    // RectGradient first sets the back colour, which clears the surface: one fill of it all.
+    void fill_background(int r, int g, int b);
     void circle_gradient();
     void diag_gradient();
     void grafitti_zigzag();

@@ -117,8 +117,10 @@ void RectGradient_velmo(benchmark::State& state) { run_member(state, shaped_form
 void RectGradient_floor(benchmark::State& state)
 {
     Floor floor(800, 600);
-    for (auto _ : state)
+    for (auto _ : state) {
+        floor.fill_background(255, 0, 128);
         floor.box_gradient(2);
+    }
 }
 BENCHMARK(BoxGradient_velmo)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BoxGradient_floor)->Unit(benchmark::kMicrosecond);

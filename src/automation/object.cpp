@@ -11,8 +11,10 @@ bool equals_ignoring_case(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    // Member names are ASCII, and every late-bound call compares a few of them: no locale.
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
     for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (lower(a[i]) != lower(b[i]))
             return false;
     }
     return true;

@@ -47,6 +47,9 @@ void MemoryBackend::wait_for_events(Deadline deadline)
             usleep(static_cast<useconds_t>(std::min(timeout, 1000)) * 1000);
         return;
     }
+    if (timeout == 0 && !woken_.load(std::memory_order_acquire))
+        return;
+    woken_.store(false, std::memory_order_release);
     pollfd fd { wake_fd_, POLLIN, 0 };
     if (poll(&fd, 1, timeout) > 0) {
         uint64_t count;
@@ -58,6 +61,7 @@ void MemoryBackend::wake()
 {
     if (wake_fd_ < 0)
         return;
+    woken_.store(true, std::memory_order_release);
     uint64_t one = 1;
     [[maybe_unused]] auto n = write(wake_fd_, &one, sizeof one);
 }

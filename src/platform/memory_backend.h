@@ -4,6 +4,8 @@
 // so wake() is safe from any thread and from a signal handler, and a signal ends the wait early.
 #pragma once
 
+#include <atomic>
+
 #include "platform/display_backend.h"
 
 namespace velmo::platform {
@@ -35,6 +37,9 @@ private:
     uint64_t compositions_ = 0;
     gfx::Point cursor_;
     int wake_fd_ = -1;
+    // Set by wake() before it writes the eventfd, so a wait that must not block skips the poll
+    // when nothing woke it: the message pump asks that once per drawing step.
+    std::atomic<bool> woken_ { false };
 };
 
 }  // namespace velmo::platform
