@@ -8,7 +8,11 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
+#include <system_error>
 
+#include "cli/rename_journal.h"
+#include "cli/rename_plan.h"
 #include "exif/catalogue.h"
 #include "exif/jpg_tags.h"
 #include "exif/number_text.h"
@@ -236,36 +240,121 @@ int run_tag(const TagOptions& options, Console& console)
     }
 }
 
+namespace {
+
+// The usage mistakes of rename, as one line; "" when the options fit together.
+std::string rename_usage_error(const RenameOptions& options)
+{
+    if (!options.undo.empty()) {
+        if (!options.paths.empty() || !options.journal.empty() || options.sequence || !options.shift.empty() || options.dry_run)
+            return "--undo takes a journal and nothing else";
+        return "";
+    }
+    if (options.paths.empty())
+        return "rename needs JPEG files, or --undo JOURNAL";
+    if (!options.shift.empty() && !parse_shift(options.shift))
+        return "--shift " + options.shift + ": not a shift of the form [+|-]H:MM[:SS]";
+    return "";
+}
+
+}  // namespace
+
 int run_rename(const RenameOptions& options, Console& console)
 {
+    if (auto usage = rename_usage_error(options); !usage.empty()) {
+        console.err << "velmo: " << usage << "\n";
+        return 1;
+    }
+    if (!options.undo.empty())
+        return undo_journal(options.undo, console.out, console.err);
+    const int64_t shift = options.shift.empty() ? 0 : *parse_shift(options.shift);
+    std::optional<RenameJournal> journal;
+    if (!options.journal.empty() && !options.dry_run) {
+        try {
+            journal.emplace(options.journal);
+        } catch (const std::system_error& error) {
+            console.err << "velmo: " << error.what() << "\n";
+            return 1;
+        }
+    }
+
     auto reader = make_reader(options.ini);
     bool failed = false;
     Progress progress(console, options.paths.size());
+    // First every file's time stamp, since numbering a second needs all of its shots; what went
+    // wrong with a file is told in its turn below.
+    std::vector<Shot> shots;
+    std::vector<std::string> problems;  // per file: the line that skips it, or ""
     size_t done = 0;
     for (const auto& path : options.paths) {
         progress.step(++done);
-        std::string stem;
+        Shot& shot = shots.emplace_back(Shot { path, "", 0 });
+        std::string& problem = problems.emplace_back();
         try {
             reader->read_file(path);
             if (reader->reader().result() == exif::ReadResult::NotExif) {
-                progress.clear();
-                console.err << "velmo: skipped " << path << ": not in EXIF format\n";
-                failed = true;
+                problem = "velmo: skipped " + path + ": not in EXIF format\n";
                 continue;
             }
             reader->list_info(false);
-            stem = reader->stamp_stem();
+            shot.stem = reader->stamp_stem();
+            if (shift != 0)
+                shot.stem = shifted_stem(shot.stem, shift);
+            if (options.sequence) {
+                for (const auto& record : *reader->reader().records()) {
+                    if (record.id == exif::tag::SubsecTimeOriginal) {
+                        shot.subsecond = subsecond(record.string_data);
+                        break;
+                    }
+                }
+            }
         } catch (const Error& error) {
+            std::ostringstream line;
+            Console to_line { line, line };
+            report(to_line, path, error);
+            problem = line.str();
+        }
+    }
+
+    std::vector<unsigned> numbers(shots.size(), 1);
+    if (options.sequence) {
+        std::vector<Shot> stamped = shots;
+        for (size_t i = 0; i < stamped.size(); ++i) {
+            if (!problems[i].empty() || !exif::is_real_moment(stamped[i].stem))
+                stamped[i].stem.clear();
+        }
+        numbers = sequence_numbers(stamped, held_on_disk_by_other);
+    }
+
+    for (size_t i = 0; i < shots.size(); ++i) {
+        if (!problems[i].empty()) {
             progress.clear();
-            report(console, path, error);
+            console.err << problems[i];
             failed = true;
             continue;
         }
-        auto outcome = exif::rename_to_stem(path, stem, options.dry_run ? exif::RenameMode::DryRun : exif::RenameMode::Apply);
+        const std::string& path = shots[i].path;
+        const std::string& stem = shots[i].stem;
+        auto outcome = exif::rename_to_stem(path, stem, exif::RenameMode::DryRun, numbers[i]);
+        std::string target = exif::stamp_target(path, stem, numbers[i]);
+        if (outcome == exif::RenameOutcome::WouldRename && !options.dry_run) {
+            try {
+                if (journal)
+                    journal->record(path, target);
+                outcome = exif::rename_to_stem(path, stem, exif::RenameMode::Apply, numbers[i]);
+                if (journal && outcome != exif::RenameOutcome::Renamed)
+                    journal->retract();
+            } catch (const std::system_error& error) {
+                // Without its line on disk no rename may happen: stop here.
+                progress.clear();
+                console.err << "velmo: " << error.what() << "\n";
+                return 1;
+            }
+        }
         switch (outcome) {
         case exif::RenameOutcome::Renamed:
         case exif::RenameOutcome::WouldRename:
-            console.out << path << " -> " << exif::stamp_target(path, stem) << "\n";
+            console.out << path << " -> " << target << "\n";
             break;
         case exif::RenameOutcome::AlreadyNamed:
             progress.clear();
@@ -308,9 +397,23 @@ void add_exif_commands(CLI::App& app)
     });
 
     auto rename = std::make_shared<RenameOptions>();
-    auto* rename_command = app.add_subcommand("rename", "Rename JPEG files after their capture time: DDMMYYYY_HHMMSS.jpg in the same folder");
-    rename_command->add_option("paths", rename->paths, "JPEG files")->required();
-    rename_command->add_flag("--dry-run", rename->dry_run, "Show what would be renamed, rename nothing");
+    auto* rename_command = app.add_subcommand("rename",
+        "Rename JPEG files after their capture time: DDMMYYYY_HHMMSS.jpg in the same folder.\n"
+        "An existing file is never replaced; a file whose name is taken is skipped (or numbered with --sequence).");
+    rename_command->add_option("paths", rename->paths, "JPEG files");
+    rename_command->add_flag("--dry-run", rename->dry_run, "Show what would be renamed, rename nothing (and write no journal)");
+    rename_command->add_option("--journal", rename->journal,
+        "Append {\"from\": OLD, \"to\": NEW} (absolute paths) to this file, on disk before each rename; "
+        "when it cannot be written nothing is renamed");
+    rename_command->add_option("--undo", rename->undo,
+        "Put back the renames of this journal, last first, never replacing a file; files that cannot go back are named "
+        "on standard error and the exit code is 1");
+    rename_command->add_flag("--sequence", rename->sequence,
+        "Number the shots of one second instead of skipping them: the first keeps DDMMYYYY_HHMMSS.jpg, the later ones "
+        "(by SubsecTimeOriginal, then command-line order) become _2, _3 ...; names taken on disk are passed over");
+    rename_command->add_option("--shift", rename->shift,
+        "Correct the camera clock: [+|-]H:MM[:SS] added to the time stamp before naming (hours may exceed 24); "
+        "the files' bytes are not changed");
     rename_command->add_option("--ini", rename->ini, "Display overrides from this exif.ini")->check(CLI::ExistingFile);
     rename_command->callback([rename] {
         Console console = standard_console();

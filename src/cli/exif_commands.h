@@ -34,6 +34,10 @@ struct RenameOptions {
     std::vector<std::string> paths;
     bool dry_run = false;
     std::string ini;
+    std::string journal;  // append each rename here before making it
+    std::string undo;     // a journal to take back instead of renaming
+    bool sequence = false;
+    std::string shift;  // "[+|-]H:MM[:SS]" added to each time stamp
 };
 
 // Each returns the exit code: 0, or 1 when a file failed.

@@ -101,6 +101,7 @@ inline constexpr int32_t MaxApertureValue = 37381;
 inline constexpr int32_t SubjectDistance = 37382;
 inline constexpr int32_t FocalLength = 37386;
 inline constexpr int32_t MakerNote = 37500;
+inline constexpr int32_t SubsecTimeOriginal = 37521;
 inline constexpr int32_t FlashPixVersion = 40960;
 inline constexpr int32_t ExifInteroperabilityOffset = 40965;
 inline constexpr int32_t FocalPlaneXResolution = 41486;

@@ -85,7 +85,9 @@ RenameOutcome outcome_of(int error)
     return error == EEXIST ? RenameOutcome::TargetExists : RenameOutcome::Failed;
 }
 
-// Renames without replacing; where the file system has no such rename, links the new name (which
+}  // namespace
+
+// Where the file system has no rename that refuses to replace, this links the new name (which
 // fails when it exists) and then unlinks the old one.
 RenameOutcome rename_without_replacing(const std::string& from, const std::string& to)
 {
@@ -101,8 +103,6 @@ RenameOutcome rename_without_replacing(const std::string& from, const std::strin
     }
     return RenameOutcome::Renamed;
 }
-
-}  // namespace
 
 std::string stamp_stem(std::string_view stamp)
 {
@@ -136,11 +136,14 @@ bool is_real_moment(std::string_view stem)
     return hours <= 23 && minutes <= 59 && seconds <= 59;
 }
 
-std::string stamp_target(std::string_view image_path, std::string_view stem)
+std::string stamp_target(std::string_view image_path, std::string_view stem, unsigned number)
 {
     size_t slash = image_path.rfind('/');
     std::string target(slash == std::string_view::npos ? std::string_view() : image_path.substr(0, slash + 1));
-    return target.append(stem).append(".jpg");
+    target.append(stem);
+    if (number > 1)
+        target.append("_").append(std::to_string(number));
+    return target.append(".jpg");
 }
 
 std::string_view describe(RenameOutcome outcome)
@@ -157,7 +160,7 @@ std::string_view describe(RenameOutcome outcome)
     return "";
 }
 
-RenameOutcome rename_to_stem(const std::string& image_path, std::string_view stem, RenameMode mode)
+RenameOutcome rename_to_stem(const std::string& image_path, std::string_view stem, RenameMode mode, unsigned number)
 {
     // The stem's shape also keeps separators and ".." out of the target.
     if (!is_real_moment(stem))
@@ -165,7 +168,7 @@ RenameOutcome rename_to_stem(const std::string& image_path, std::string_view ste
     struct stat image {};
     if (::stat(image_path.c_str(), &image) == 0 && !S_ISREG(image.st_mode))
         return RenameOutcome::NotAFile;
-    std::string target = stamp_target(image_path, stem);
+    std::string target = stamp_target(image_path, stem, number);
     if (target == image_path)
         return RenameOutcome::AlreadyNamed;
     RenameOutcome outcome = RenameOutcome::Failed;

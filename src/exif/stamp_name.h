@@ -19,8 +19,9 @@ std::string stamp_stem(std::string_view stamp);
 // included) and a real time of day.
 bool is_real_moment(std::string_view stem);
 
-// The image's folder (its path up to the last "/"), the stem and ".jpg".
-std::string stamp_target(std::string_view image_path, std::string_view stem);
+// The image's folder (its path up to the last "/"), the stem and ".jpg"; a number above 1 (the
+// later shots of one second) comes after the stem as "_2", "_3" and so on.
+std::string stamp_target(std::string_view image_path, std::string_view stem, unsigned number = 1);
 
 enum class RenameOutcome {
     Renamed,
@@ -35,6 +36,9 @@ enum class RenameMode { Apply, DryRun };
 
 std::string_view describe(RenameOutcome outcome);
 
-RenameOutcome rename_to_stem(const std::string& image_path, std::string_view stem, RenameMode mode = RenameMode::Apply);
+RenameOutcome rename_to_stem(const std::string& image_path, std::string_view stem, RenameMode mode = RenameMode::Apply, unsigned number = 1);
+
+// Renames from to to unless to exists; a folder refusing it is Failed.
+RenameOutcome rename_without_replacing(const std::string& from, const std::string& to);
 
 }  // namespace velmo::exif
