@@ -12,6 +12,7 @@ packages=(
   clang
   libdeflate-dev libx11-dev libx11-xcb-dev libxcb-shm0-dev libxext-dev libxtst-dev xvfb
   libwebp-dev
+  libwayland-dev libwayland-bin wayland-protocols sway grim xwayland
   python3-dev pybind11-dev python3-pytest
 )
 
@@ -26,4 +27,11 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# sway refuses to run as root, and CI runs as root: the Wayland tests start it as this user.
+if ! id -u velmo-test >/dev/null 2>&1; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo useradd --system --no-create-home --shell /usr/sbin/nologin velmo-test
 fi
