@@ -202,18 +202,23 @@ bool shows_raw_bytes(const TagRecord& record)
     }
 }
 
-// Whether the display text is made of numbers read from the raw bytes, rather than of the bytes
-// themselves (texts, which are cut where the window ends).
-bool reads_numbers(const TagRecord& record)
+// How many leading raw bytes the display text reads as numbers: none for texts (which are cut
+// where the window ends), a rational list's every piece, otherwise the first component.
+int64_t bytes_read_as_numbers(const TagRecord& record, Long size)
 {
     switch (record.format) {
     case 0:
     case Ascii:
-        return false;
+        return 0;
     case Undefined:
-        return record.id == tag::ComponentsConfiguration || record.id == tag::FileSource || record.id == tag::SceneType;
+        switch (record.id) {
+        case tag::ComponentsConfiguration: return 4;
+        case tag::FileSource:
+        case tag::SceneType: return 1;
+        default: return 0;
+        }
     default:
-        return true;
+        return is_rational_list(record) ? size.value() : format_size(record.format);
     }
 }
 
@@ -325,9 +330,11 @@ void decode_tag_value(TagRecord& record, const EntryPlace& place, const Profile&
         : place.window.clipped(place.entry + 8, 4);
 
     std::string& text = record.string_data;
-    if (raw.size() < static_cast<size_t>(size.value()) && reads_numbers(record)) {
-        // A number whose bytes reach past the window costs only its own text, as a text there
-        // is cut; Data keeps the value field. An overlong list is still a fault of the entry.
+    auto available = static_cast<int64_t>(raw.size());
+    if (available < size.value() && available < bytes_read_as_numbers(record, size)) {
+        // A number to be read past the window costs only its own text, as a text there is cut;
+        // Data keeps the value field. An overlong list is still a fault of the entry. A value
+        // whose read numbers all lie in the window shows them, however far the rest runs.
         if (is_rational_list(record))
             list_count(record);
         text.clear();

@@ -176,7 +176,7 @@ TEST(ExifDecodeTagValue, NumbersPastTheWindowHaveAnEmptyTextAndTheReadGoesOn)
         { "signed rational past the window", crafted(37379, SRational, 1, 70000), false },
         { "rational list running past the window", crafted(532, Rational, 6, 4080 - 12), true },
         { "signed value past the window", crafted(1, SShort, 3, 6000), false },
-        { "LONG list past the window", crafted(1, LongType, 2, 4090 - 12), true },
+        { "LONG past the window", crafted(1, LongType, 2, 4094 - 12), true },
         { "DOUBLE past the window", crafted(1, DoubleType, 1, 4094 - 12), true },
         { "ComponentsConfiguration cut by the window", crafted(tag::ComponentsConfiguration, Undefined, 8, 4094 - 12), true },
         { "FileSource past the window", crafted(tag::FileSource, Undefined, 5, 5000), false },
@@ -194,6 +194,37 @@ TEST(ExifDecodeTagValue, NumbersPastTheWindowHaveAnEmptyTextAndTheReadGoesOn)
             EXPECT_EQ(record.id, c.entry.tag);
             EXPECT_EQ(record.string_data, "");
             EXPECT_EQ(record.data, static_cast<double>(*c.entry.field));
+            EXPECT_EQ(records.back().string_data, "6");
+        }
+    }
+}
+
+TEST(ExifDecodeTagValue, ValuesCutByTheWindowShowTheirFirstComponentWhenItLiesInIt)
+{
+    // Offsets count from the TIFF header at window offset 12; the window's last bytes are a long
+    // text of 0xFF bytes, so that a number read there has every bit set.
+    const std::string all_ones_byte = std::to_string(0xFF);
+    struct Case {
+        const char* what;
+        Entry entry;
+        std::string text;
+    } cases[] = {
+        { "BYTE of count 2^31-1", crafted(1, Byte, 0x7FFFFFFF, 4000 - 12), all_ones_byte },
+        { "SHORT list with one component left", crafted(1, Short, 1000, 4094 - 12), std::to_string(0xFFFF) },
+        { "LONG list with one component left", crafted(1, LongType, 2, 4090 - 12), std::to_string(0xFFFFFFFFu) },
+        { "SLONG list", crafted(1, SLong, 10, 4092 - 12), "-1" },
+        { "FileSource with one byte left", crafted(tag::FileSource, Undefined, 5, 4095 - 12), all_ones_byte },
+    };
+    for (ByteOrder order : both_orders) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " in " + order_name(order));
+            Layout layout { order, { ascii(270, std::string(5000, '\xFF')), c.entry, shorts(274, { 6 }) } };
+            ReadBench bench;
+            const auto& records = bench.read(layout);
+            ASSERT_EQ(records.size(), layout.ifd0.size());
+            EXPECT_EQ(records[1].id, c.entry.tag);
+            EXPECT_EQ(records[1].string_data, c.text);
+            EXPECT_EQ(records[1].data, static_cast<double>(*c.entry.field));
             EXPECT_EQ(records.back().string_data, "6");
         }
     }
