@@ -12,7 +12,6 @@ class EventSource {
 public:
     void connect(ObjectRef sink);
     void disconnect(const ObjectRef& sink);
-    bool has_sinks() const { return !sinks_.empty(); }
 
     // Calls every connected sink. A sink that lacks the member is skipped, as a client that does
     // not handle an event simply has no handler; any other error from a handler reaches the raiser.

@@ -19,7 +19,7 @@ namespace {
 
 constexpr double ramp_divisions = 255;
 
-// Set-up step 1. A minimised form is left alone. So is a surface whose WindowState cannot be read
+// Whether to draw nothing at all: a minimised form is left alone. So is a surface whose WindowState cannot be read
 // (a picture box, an empty reference): in this error mode a failing test still enters its branch.
 bool leave_alone(const ObjectRef& surface)
 {
@@ -33,8 +33,9 @@ void pump_messages()
     skip([] { host::DoEvents(); });
 }
 
-// Set-up steps 4 to 7: pen style, a 255 x 255 user scale (written only where it differs, and, as in
-// step 1, written when the comparison fails), pen width, and a repaint.
+// Readies the surface for drawing: pen style, a 255 x 255 user scale (written only where it
+// differs, and, as with WindowState above, written when the comparison fails), pen width, and a
+// repaint.
 void prepare_pen_and_scale(const ObjectRef& surface, const ByRef<Boolean>& smooth)
 {
     if (smooth.get().is_true())
