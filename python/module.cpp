@@ -14,7 +14,7 @@
 #include "automation/error.h"
 #include "host/do_events.h"
 #include "host/load_picture.h"
-#include "host/surface.h"
+#include "host/form.h"
 #include "host/timer.h"
 #include "platform/display.h"
 #include "platform/input.h"

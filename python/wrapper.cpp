@@ -8,7 +8,8 @@
 
 #include "events.h"
 #include "gfx/png_writer.h"
-#include "host/surface.h"
+#include "host/form.h"
+#include "host/picture_box.h"
 #include "platform/display.h"
 #include "platform/picture.h"
 #include "platform/user.h"

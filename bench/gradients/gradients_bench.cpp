@@ -10,7 +10,8 @@
 #include "gradients/gradients.h"
 #include "host/screen.h"
 #include "runtime/random.h"
-#include "host/surface.h"
+#include "host/form.h"
+#include "host/picture_box.h"
 
 namespace velmo::bench {
 namespace {
@@ -34,7 +35,7 @@ void run_member(benchmark::State& state, const ObjectRef& surface, std::string_v
 ObjectRef band_box() { return host::PictureBox::create(1920, 1080); }
 ObjectRef shaped_form() { return host::Form::create(800, 600); }
 
-const std::vector<Variant> two_colours = { I(0), I(255), I(0), I(255), I(0), I(128), False };
+const std::vector<Variant> two_colors = { I(0), I(255), I(0), I(255), I(0), I(128), False };
 
 // ---- band members, 1920 x 1080 picture box ----
 
@@ -78,14 +79,14 @@ void BoxGradient_floor(benchmark::State& state)
     for (auto _ : state)
         floor.box_gradient(4);
 }
-void CircleGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "CircleGradient", two_colours); }
+void CircleGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "CircleGradient", two_colors); }
 void CircleGradient_floor(benchmark::State& state)
 {
     Floor floor(800, 600);
     for (auto _ : state)
         floor.circle_gradient();
 }
-void DiagGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "DiagGradient", two_colours); }
+void DiagGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "DiagGradient", two_colors); }
 void DiagGradient_floor(benchmark::State& state)
 {
     Floor floor(800, 600);
@@ -99,21 +100,21 @@ void GrafittiZigZag_floor(benchmark::State& state)
     for (auto _ : state)
         floor.grafitti_zigzag();
 }
-void HorizGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "HorizGradient", two_colours); }
+void HorizGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "HorizGradient", two_colors); }
 void HorizGradient_floor(benchmark::State& state)
 {
     Floor floor(800, 600);
     for (auto _ : state)
         floor.horiz_gradient();
 }
-void SpinGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "SpinGradient", two_colours); }
+void SpinGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "SpinGradient", two_colors); }
 void SpinGradient_floor(benchmark::State& state)
 {
     Floor floor(800, 600);
     for (auto _ : state)
         floor.spin_gradient();
 }
-void RectGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "RectGradient", two_colours); }
+void RectGradient_velmo(benchmark::State& state) { run_member(state, shaped_form(), "RectGradient", two_colors); }
 void RectGradient_floor(benchmark::State& state)
 {
     Floor floor(800, 600);

@@ -9,7 +9,7 @@
 #include <cairo.h>
 
 #include "automation/late.h"
-#include "host/surface.h"
+#include "host/picture_box.h"
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/scoped.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "automation/late.h"
-#include "host/surface.h"
+#include "host/picture_box.h"
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/user.h"

@@ -27,6 +27,7 @@ inline constexpr int32_t PathFileAccess = 75;
 inline constexpr int32_t ObjectNotSet = 91;
 inline constexpr int32_t InvalidUseOfNull = 94;
 inline constexpr int32_t ResourceNotFound = 326;
+inline constexpr int32_t InvalidPropertyValue = 380;
 inline constexpr int32_t CannotCreateObject = 429;
 inline constexpr int32_t MemberNotSupported = 438;
 inline constexpr int32_t ArgumentNotOptional = 449;

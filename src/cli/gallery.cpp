@@ -15,7 +15,8 @@
 #include "automation/registry.h"
 #include "cli/error_output.h"
 #include "gradients/gradients.h"
-#include "host/surface.h"
+#include "host/form.h"
+#include "host/picture_box.h"
 
 namespace velmo::cli {
 

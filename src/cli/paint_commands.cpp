@@ -8,7 +8,8 @@
 #include "cli/gallery.h"
 #include "cli/real_display.h"
 #include "gradients/gradients.h"
-#include "host/surface.h"
+#include "host/form.h"
+#include "host/picture_box.h"
 
 namespace velmo::cli {
 

@@ -122,7 +122,7 @@ void Form::let_Top(float value)
 void Form::let_BorderStyle(Integer value)
 {
     if (value.value() < 0 || value.value() > 5)
-        raise(380);
+        raise(err::InvalidPropertyValue);
     int before_w = client_width(), before_h = client_height();
     border_style_ = value;
     set_window_style(window_, form_style(value.value()));
@@ -136,7 +136,7 @@ void Form::let_WindowState(Integer value)
 {
     int16_t state = value.value();
     if (state < 0 || state > 2)
-        raise(380);
+        raise(err::InvalidPropertyValue);
     if (state == window_state_)
         return;
     if (window_state_ == 2)

@@ -121,7 +121,7 @@ void PictureBox::let_Top(float value)
 void PictureBox::let_BorderStyle(Integer value)
 {
     if (value.value() < 0 || value.value() > 1)
-        raise(380);
+        raise(err::InvalidPropertyValue);
     int before_w = client_width(), before_h = client_height();
     border_style_ = value;
     set_window_style(window_, box_style(value.value()));

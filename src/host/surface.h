@@ -2,6 +2,10 @@
 // host's units onto its client pixels, a pen, and the persistent image that AutoRedraw draws into.
 // Form and PictureBox each declare their own member table over these members.
 //
+// The members live in one file per concern: surface.cpp (window, member table, mouse events),
+// surface_scale.cpp, surface_image.cpp (AutoRedraw image, Refresh, Cls, Picture),
+// surface_drawing.cpp (pen, Line, Circle, PSet, Point) and surface_pixels.cpp (pixels, PNG).
+//
 // Drawing lands in the persistent image when AutoRedraw is on (and reaches the window when it is
 // painted: Refresh, or the next DoEvents), otherwise straight in the window's client area.
 // Line and Circle rasterise with cairo on the pixels themselves, without anti-aliasing.
@@ -15,16 +19,12 @@
 #include "automation/event_source.h"
 #include "automation/object.h"
 #include "gfx/painter.h"
+#include "host/scale.h"
 #include "platform/picture.h"
 #include "platform/scoped.h"
 #include "platform/types.h"
 
 namespace velmo::host {
-
-// Units of ScaleMode, ScaleX and ScaleY.
-enum class ScaleUnit : int16_t {
-    User = 0, Twips = 1, Points = 2, Pixels = 3, Characters = 4, Inches = 5, Millimeters = 6, Centimeters = 7, Himetric = 8,
-};
 
 class Surface : public Object {
 public:
@@ -36,6 +36,7 @@ public:
     platform::HWND window() const { return window_; }
     int client_width() const;
     int client_height() const;
+    gfx::Size client_size() const { return { client_width(), client_height() }; }
     // The colour Long (red + 256 * green + 65536 * blue) of a client pixel as shown: the
     // persistent image's when AutoRedraw is on. -1 outside the client area.
     int32_t pixel(int x, int y) const;
@@ -140,13 +141,6 @@ private:
         std::optional<platform::ScopedSelection> selection;
         std::shared_ptr<platform::Picture> picture;  // borrows the bitmap
     };
-    struct Scale {
-        ScaleUnit mode = ScaleUnit::Twips;
-        double left = 0;
-        double top = 0;
-        double width = 0;
-        double height = 0;
-    };
 
     void mouse_message(platform::UINT message, uint32_t wparam, int32_t lparam);
 
@@ -160,8 +154,6 @@ private:
 
     gfx::Pen pen(gfx::Color color) const;
     gfx::Color color_of(Long value) const;
-    double twips_per_unit(ScaleUnit unit, bool vertical) const;
-    double to_pixels(double value, ScaleUnit unit, bool vertical) const;
     gfx::Point to_device(double x, double y) const;
 
     std::optional<Image> image_;
@@ -187,7 +179,3 @@ private:
 };
 
 }  // namespace velmo::host
-
-// The two kinds of surface, so that this one header gives the whole family and its factories.
-#include "host/form.h"         // IWYU pragma: export
-#include "host/picture_box.h"  // IWYU pragma: export

@@ -10,7 +10,6 @@ using namespace velmo::platform;
 
 namespace {
 constexpr UINT_PTR timer_id = 1;
-constexpr int32_t invalid_property_value = 380;
 }  // namespace
 
 std::shared_ptr<Timer> Timer::create(HWND form)
@@ -61,7 +60,7 @@ bool Timer::usable() const { return IsWindow(window_) != 0; }
 void Timer::let_Interval(Long value)
 {
     if (value.value() < 0)
-        raise(invalid_property_value);
+        raise(err::InvalidPropertyValue);
     interval_ = value.value();
     update();
 }

@@ -7,7 +7,8 @@
 
 #include <memory>
 
-#include "host/surface.h"
+#include "host/form.h"
+#include "host/picture_box.h"
 
 namespace velmo::skin {
 

@@ -11,7 +11,8 @@
 #include "automation/registry.h"
 #include "gfx/png_writer.h"
 #include "host/load_picture.h"
-#include "host/surface.h"
+#include "host/form.h"
+#include "host/picture_box.h"
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
@@ -26,7 +27,7 @@ namespace velmo::skin {
 namespace {
 
 using namespace velmo::platform;
-using testing::colour_of;
+using testing::color_of;
 
 constexpr gfx::Color desktop { 0x3A, 0x6E, 0xA5 };
 
@@ -53,7 +54,7 @@ protected:
         gfx::Bitmap bitmap({ static_cast<int>(rows[0].size()), static_cast<int>(rows.size()) });
         for (int y = 0; y < bitmap.height(); ++y)
             for (int x = 0; x < bitmap.width(); ++x)
-                bitmap.set_pixel(x, y, gfx::Color::from_colorref(colour_of(rows[y][x])));
+                bitmap.set_pixel(x, y, gfx::Color::from_colorref(color_of(rows[y][x])));
         auto path = dir_ / name;
         EXPECT_TRUE(gfx::write_png(bitmap, path));
         return path.string();
@@ -103,11 +104,11 @@ TEST_F(FormSkin, ShowShapesTheFormAndPaintsTheSkin)
             bool opaque = x >= 0 && y >= 0 && x < 10 && y < 5 && heart[y][x] != '.';
             ASSERT_EQ(window->region->contains(x, y), opaque) << x << "," << y;
             COLORREF shown = GetPixel(screen.get(), 40 + x, 30 + y);
-            ASSERT_EQ(shown, opaque ? colour_of(heart[y][x]) : desktop.to_colorref()) << "screen at " << x << "," << y;
+            ASSERT_EQ(shown, opaque ? color_of(heart[y][x]) : desktop.to_colorref()) << "screen at " << x << "," << y;
         }
     }
     // The form's own picture is the skin, at the client origin.
-    EXPECT_EQ(uint32_t(form->pixel(4, 2)), colour_of('r'));
+    EXPECT_EQ(uint32_t(form->pixel(4, 2)), color_of('r'));
 }
 
 TEST_F(FormSkin, TheFormBecomesFifteenTimesTheBoxInTwips)
