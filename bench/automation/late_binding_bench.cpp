@@ -32,9 +32,9 @@ public:
 
     double ScaleWidth() { return 255; }
     void LetDrawWidth(Integer value) { last_ = value.value(); }
-    void Line(Integer flags, float x1, float y1, float x2, float y2, Long colour)
+    void Line(Integer flags, float x1, float y1, float x2, float y2, Long color)
     {
-        sum_ += flags.value() + x1 + y1 + x2 + y2 + static_cast<float>(colour.value());
+        sum_ += flags.value() + x1 + y1 + x2 + y2 + static_cast<float>(color.value());
     }
     float sum_ = 0;
     int last_ = 0;

@@ -23,7 +23,7 @@ Floor::~Floor()
     cairo_surface_destroy(surface_);
 }
 
-void Floor::colour(int r, int g, int b) { cairo_set_source_rgb(cr_, r / 255.0, g / 255.0, b / 255.0); }
+void Floor::color(int r, int g, int b) { cairo_set_source_rgb(cr_, r / 255.0, g / 255.0, b / 255.0); }
 
 void Floor::stroke_line(double x1, double y1, double x2, double y2)
 {
@@ -60,7 +60,7 @@ void Floor::gradient01_vertical()
     double px = width_ / (255.0 * band);
     for (int i = 0; i <= 254; ++i) {
         int level = i <= 127 ? i : 254 - i;
-        colour(level, level, level);
+        color(level, level, level);
         fill_box(i * band * px, 0, (i + 1) * band * px, height_);
         if (i == 127)
             fill_box(i * band * px, 0, (i + 1) * band * px, height_);
@@ -72,7 +72,7 @@ void Floor::gradient02()
     int band = static_cast<int>(std::lround(width_ / 255.0));
     double px = width_ / (255.0 * band);
     for (int i = 0; i <= 254; ++i) {
-        colour(i, i, i);
+        color(i, i, i);
         fill_box(i * band * px, 0, (i + 1) * band * px, height_);
     }
 }
@@ -93,14 +93,14 @@ void Floor::box_gradient(double divisor)
     double sy = height_ / 255.0;
     for (int i = 255; i >= 0; --i) {
         double inset = i / divisor;
-        colour(i, 255 - i, 128);
+        color(i, 255 - i, 128);
         stroke_box(inset * sx, inset * sy, (255 - inset) * sx, (255 - inset) * sy);
     }
 }
 
 void Floor::fill_background(int r, int g, int b)
 {
-    colour(r, g, b);
+    color(r, g, b);
     cairo_paint(cr_);
 }
 
@@ -109,7 +109,7 @@ void Floor::circle_gradient()
     wide_pen(cr_, 5);
     double sx = width_ / 255.0;
     for (int i = 0; i <= 255; ++i) {
-        colour(i, 255 - i, 128);
+        color(i, 255 - i, 128);
         cairo_save(cr_);
         cairo_translate(cr_, std::round(width_ / 2.0) + 0.5, std::round(height_ / 2.0) + 0.5);
         cairo_scale(cr_, std::max(0.5, i * sx), std::max(0.5, i * sx));
@@ -125,11 +125,11 @@ void Floor::diag_gradient()
     double sx = width_ / 255.0;
     double sy = height_ / 255.0;
     for (int i = 0; i <= 255; ++i) {
-        colour(i, 0, 255 - i);
+        color(i, 0, 255 - i);
         stroke_line(0, i * sy, i * sx, 0);
     }
     for (int i = 255; i >= 0; --i) {
-        colour(i, 0, 255 - i);
+        color(i, 0, 255 - i);
         stroke_line((255 - i) * sx, 255 * sy, 255 * sx, (255 - i) * sy);
     }
 }
@@ -146,7 +146,7 @@ void Floor::grafitti_zigzag()
         float u3 = std::floor(host::Rnd() * 101.0f);
         float u4 = std::floor(host::Rnd() * 101.0f);
         float k = std::floor(host::Rnd() * 15.0f);
-        colour(static_cast<int>(k) * 17, 255 - static_cast<int>(k) * 17, 0);
+        color(static_cast<int>(k) * 17, 255 - static_cast<int>(k) * 17, 0);
         stroke_line(u1 * sx, u3 * sy, u2 * sx, u4 * sy);
         stroke_line(u1 * sx, u4 * sy, u2 * sx, u3 * sy);
         stroke_line(u2 * sx, u3 * sy, u1 * sx, u4 * sy);
@@ -159,7 +159,7 @@ void Floor::horiz_gradient()
     wide_pen(cr_, 5);
     double sx = width_ / 255.0;
     for (int i = 0; i <= 255; ++i) {
-        colour(i, i, i);
+        color(i, i, i);
         stroke_line(i * sx, 0, i * sx, height_);
     }
 }
@@ -170,11 +170,11 @@ void Floor::spin_gradient()
     double sx = width_ / 255.0;
     double sy = height_ / 255.0;
     for (int i = 0; i <= 255; ++i) {
-        colour(i, 0, 0);
+        color(i, 0, 0);
         stroke_line(i * sx, 0, (255 - i) * sx, 255 * sy);
     }
     for (int i = 0; i <= 255; ++i) {
-        colour(255, i, 0);
+        color(255, i, 0);
         stroke_line(255 * sx, i * sy, 0, (255 - i) * sy);
     }
 }
@@ -184,7 +184,7 @@ void Floor::mid_black(double screen_width)
     wide_pen(cr_, 2);
     double sy = height_ / 256.0;
     for (int n = 0; n <= 255; ++n) {
-        colour(255 - n, 255 - n, 255 - n);
+        color(255 - n, 255 - n, 255 - n);
         stroke_box(0, n * sy, screen_width, (255 - n) * sy);
     }
 }
@@ -193,7 +193,7 @@ void Floor::build()
 {
     double sy = height_ / 256.0;
     for (int n = 0; n <= 255; ++n) {
-        colour(255 - n, 255 - n, 255 - n);
+        color(255 - n, 255 - n, 255 - n);
         fill_box(n - 255, 255 * sy, n, (255 - n) * sy);
     }
 }
@@ -203,7 +203,7 @@ void Floor::black(double outer_width)
     wide_pen(cr_, 2);
     double sy = height_ / 256.0;
     for (int n = 0; n <= 255; ++n) {
-        colour(255 - n, 255 - n, 255 - n);
+        color(255 - n, 255 - n, 255 - n);
         stroke_box(n - 255, 255 * sy, outer_width + n, n * sy);
     }
 }
@@ -213,7 +213,7 @@ void Floor::half_black(double outer_width)
     wide_pen(cr_, 2);
     double sy = height_ / 256.0;
     for (int n = 0; n <= 255; ++n) {
-        colour(255 - n, 255 - n, 255 - n);
+        color(255 - n, 255 - n, 255 - n);
         stroke_box(255, (n - 255) * sy, n, (outer_width + n) * sy);
     }
 }
@@ -223,7 +223,7 @@ void Floor::black_down(double outer_width)
     wide_pen(cr_, 2);
     double sy = height_ / 256.0;
     for (int n = 0; n <= 255; ++n) {
-        colour(255 - n, 255 - n, 255 - n);
+        color(255 - n, 255 - n, 255 - n);
         stroke_box(n, 255 * sy, outer_width + n, n * sy);
     }
 }

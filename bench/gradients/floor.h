@@ -36,7 +36,7 @@ public:
     void black_down(double outer_width);
 
 private:
-    void colour(int r, int g, int b);
+    void color(int r, int g, int b);
     void stroke_line(double x1, double y1, double x2, double y2);
     void stroke_box(double x1, double y1, double x2, double y2);
     void fill_box(double x1, double y1, double x2, double y2);

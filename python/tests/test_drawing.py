@@ -33,8 +33,8 @@ def test_a_gradient_painted_from_python_equals_the_cpp_result(tmp_path, velmo_co
     theirs = memoryview(velmo.load_picture(reference))
     assert ours.shape == theirs.shape == (size[1], size[0], 4)
     assert ours.tobytes() == theirs.tobytes()
-    colours = {ours.tobytes()[i : i + 3] for i in range(0, ours.nbytes, 4)}
-    assert len(colours) > 2, "a picture of one or two colours would prove little"
+    colors = {ours.tobytes()[i : i + 3] for i in range(0, ours.nbytes, 4)}
+    assert len(colors) > 2, "a picture of one or two colours would prove little"
 
 
 def test_save_png_keeps_every_pixel(tmp_path):

@@ -147,7 +147,7 @@ def test_a_handler_and_its_object_are_freed_when_the_script_lets_go():
     assert len(ticks) == 2
 
 
-class Colours:
+class Colors:
     def __init__(self):
         self.seen = []
 
@@ -155,13 +155,13 @@ class Colours:
         self.seen.append((r, g, b, lcol))
 
 
-@pytest.mark.parametrize("back_colour, event", [(0x0000FF, ("FF", "00", "00", 255)), (0x0A0B0C, ("0C", "0B", "0A", 0x0A0B0C))])
-def test_the_pickers_event_reaches_a_python_handler(back_colour, event):
+@pytest.mark.parametrize("back_color, event", [(0x0000FF, ("FF", "00", "00", 255)), (0x0A0B0C, ("0C", "0B", "0A", 0x0A0B0C))])
+def test_the_pickers_event_reaches_a_python_handler(back_color, event):
     form = shown_form()
-    form.BackColor = back_colour
+    form.BackColor = back_color
     velmo.display.move_pointer(100, 100)
-    picker = velmo.DispatchWithEvents("Velmo10.clsKxLumoPickColFromMouseA", Colours)
-    assert isinstance(picker, Colours) and picker.seen == []
+    picker = velmo.DispatchWithEvents("Velmo10.clsKxLumoPickColFromMouseA", Colors)
+    assert isinstance(picker, Colors) and picker.seen == []
     picker.StartGettingRGB()
     assert picker.TimeInterval == 100
     velmo.run(seconds=0.35)

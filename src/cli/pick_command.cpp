@@ -53,15 +53,15 @@ POINT parse_point(const std::string& text)
     return { values[0], values[1] };
 }
 
-std::string line_for(POINT at, const std::string& R, const std::string& G, const std::string& b, int32_t colour, bool json)
+std::string line_for(POINT at, const std::string& R, const std::string& G, const std::string& b, int32_t color, bool json)
 {
     std::string hex = "#" + R + G + b;
     char text[160];
     if (json)
         std::snprintf(text, sizeof text, "{\"x\":%d,\"y\":%d,\"R\":\"%s\",\"G\":\"%s\",\"B\":\"%s\",\"hex\":\"%s\",\"value\":%d}", at.x, at.y,
-            R.c_str(), G.c_str(), b.c_str(), hex.c_str(), colour);
+            R.c_str(), G.c_str(), b.c_str(), hex.c_str(), color);
     else
-        std::snprintf(text, sizeof text, "%d,%d  R %s G %s B %s  %s  %d", at.x, at.y, R.c_str(), G.c_str(), b.c_str(), hex.c_str(), colour);
+        std::snprintf(text, sizeof text, "%d,%d  R %s G %s B %s  %s  %d", at.x, at.y, R.c_str(), G.c_str(), b.c_str(), hex.c_str(), color);
     return text;
 }
 

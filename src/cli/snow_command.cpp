@@ -57,11 +57,11 @@ void paint_scene(const ObjectRef& box, int w, int h)
 {
     auto X = [w](double f) { return float(f * w); };
     auto Y = [h](double f) { return float(f * h); };
-    auto filled = [&](double l, double t, double r, double b, Long colour) {
-        late::call(box, "Line", Integer(38), X(l), Y(t), X(r), Y(b), colour);
+    auto filled = [&](double l, double t, double r, double b, Long color) {
+        late::call(box, "Line", Integer(38), X(l), Y(t), X(r), Y(b), color);
     };
-    auto line = [&](double x1, double y1, double x2, double y2, Long colour) {
-        late::call(box, "Line", Integer(6), X(x1), Y(y1), X(x2), Y(y2), colour);
+    auto line = [&](double x1, double y1, double x2, double y2, Long color) {
+        late::call(box, "Line", Integer(6), X(x1), Y(y1), X(x2), Y(y2), color);
     };
     filled(0.10, 0.60, 0.38, 0.63, rgb(0, 150, 170));
     filled(0.55, 0.38, 0.82, 0.41, rgb(140, 70, 200));

@@ -194,13 +194,13 @@ private:
                     palette_.push_back(uint32_t(r * 51) << 16 | uint32_t(g * 255 / 6) << 8 | uint32_t(b * 51));
     }
 
-    uint8_t index_of(uint32_t colour)
+    uint8_t index_of(uint32_t color)
     {
-        int r = (colour >> 16) & 0xFF, g = (colour >> 8) & 0xFF, b = colour & 0xFF;
+        int r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
         if (cube_)
             return static_cast<uint8_t>(((r + 25) / 51) * 42 + ((g * 6 + 127) / 255) * 6 + (b + 25) / 51);
-        colour &= 0xFFFFFF;
-        if (auto it = index_.find(colour); it != index_.end())
+        color &= 0xFFFFFF;
+        if (auto it = index_.find(color); it != index_.end())
             return it->second;
         // A colour the first frame did not have: the nearest entry, remembered.
         uint8_t best = 0;
@@ -213,7 +213,7 @@ private:
                 best = static_cast<uint8_t>(i);
             }
         }
-        index_.emplace(colour, best);
+        index_.emplace(color, best);
         return best;
     }
 

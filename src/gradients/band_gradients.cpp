@@ -1,7 +1,7 @@
 // The band members: Gradient (unguarded, 16-bit coordinates, writes the caller's channels back),
 // Gradient01 and Gradient02 (skip-on-error, one statement per skip so a failure loses only that).
 #include "automation/error_modes.h"
-#include "gradients/colour_scheme.h"
+#include "gradients/color_scheme.h"
 #include "gradients/gradients.h"
 #include "gradients/surface_calls.h"
 #include "runtime/colors.h"
@@ -86,8 +86,8 @@ void clsKxLumoGradientsA::Gradient01(ByRef<ObjectRef> Obj, ByRef<Long> Color, By
         skip([&] { late::let(Obj, "CurrentX", Long(i) * dx); });
         skip([&] { late::let(Obj, "CurrentY", Long(i) * dy); });
         skip([&] {
-            if (auto colour = scheme_colour(Color, Integer(i)))
-                filled_box_from_current(Obj, width, height, *colour);
+            if (auto color = scheme_color(Color, Integer(i)))
+                filled_box_from_current(Obj, width, height, *color);
         });
     }
     // Falling half: position 127 again, then levels 126..0.
@@ -96,8 +96,8 @@ void clsKxLumoGradientsA::Gradient01(ByRef<ObjectRef> Obj, ByRef<Long> Color, By
         skip([&] { late::let(Obj, "CurrentX", Long(i) * dx); });
         skip([&] { late::let(Obj, "CurrentY", Long(i) * dy); });
         skip([&] {
-            if (auto colour = scheme_colour(Color, Integer(127) - k))
-                filled_box_from_current(Obj, width, height, *colour);
+            if (auto color = scheme_color(Color, Integer(127) - k))
+                filled_box_from_current(Obj, width, height, *color);
         });
         skip([&] { k = k + Integer(1); });
     }
@@ -115,8 +115,8 @@ void clsKxLumoGradientsA::Gradient02(ByRef<ObjectRef> Obj, ByRef<Long> Color)
         skip([&] { late::let(Obj, "CurrentX", Integer(i) * band_width); });
         skip([&] { late::let(Obj, "CurrentY", Integer(0)); });
         skip([&] {
-            if (auto colour = scheme_colour(Color, Integer(i)))
-                filled_box_from_current(Obj, band_width, late::get(Obj, "ScaleHeight"), *colour);
+            if (auto color = scheme_color(Color, Integer(i)))
+                filled_box_from_current(Obj, band_width, late::get(Obj, "ScaleHeight"), *color);
         });
     }
 }

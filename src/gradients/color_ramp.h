@@ -11,7 +11,7 @@
 
 namespace velmo::gradients {
 
-struct ColourRamp {
+struct ColorRamp {
     double red_step = 0;
     double green_step = 0;
     double blue_step = 0;
@@ -44,7 +44,7 @@ struct ColourRamp {
 
     // The colour of the current step: channels to the nearest whole number, ties to even. A channel
     // outside 16 bits overflows and a negative one is refused, which fails the drawing statement.
-    Long colour() const { return host::RGB(cint(r), cint(g), cint(b)); }
+    Long color() const { return host::RGB(cint(r), cint(g), cint(b)); }
 
     void advance()
     {

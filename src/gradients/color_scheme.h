@@ -11,7 +11,7 @@ namespace velmo::gradients {
 
 // The colour of `level` in scheme `color`; no colour (the band is not drawn) for a value outside
 // the enumeration.
-inline std::optional<Long> scheme_colour(Long color, Integer level)
+inline std::optional<Long> scheme_color(Long color, Integer level)
 {
     switch (color.value()) {
     case 0: return host::RGB(level, 0, 0);           // Red

@@ -13,7 +13,7 @@ Param surface(std::string_view name) { return param(name, VarType::Object); }
 Param integer(std::string_view name) { return param(name, VarType::Integer); }
 
 // frmForm and the two colours, as the two-colour shaped members take them.
-std::vector<Param> two_colours(std::vector<Param> tail)
+std::vector<Param> two_colors(std::vector<Param> tail)
 {
     std::vector<Param> params { surface("frmForm"), integer("rs"), integer("gs"), integer("bs"), integer("re"),
         integer("ge"), integer("be") };
@@ -42,13 +42,13 @@ const ClassInfo& clsKxLumoGradientsA::info()
             method("Gradient02", &C::Gradient02,
                 { surface("Obj"), param("Color", TypeName::enumeration("GradientWhatColorLumoConstants")) }),
             method("BoxGradient", &C::BoxGradient,
-                two_colours({ integer("Size"), param("smooth", VarType::Boolean) })),
-            method("CircleGradient", &C::CircleGradient, two_colours({ param("smooth", VarType::Boolean) })),
-            method("DiagGradient", &C::DiagGradient, two_colours({ param("smooth", VarType::Boolean) })),
+                two_colors({ integer("Size"), param("smooth", VarType::Boolean) })),
+            method("CircleGradient", &C::CircleGradient, two_colors({ param("smooth", VarType::Boolean) })),
+            method("DiagGradient", &C::DiagGradient, two_colors({ param("smooth", VarType::Boolean) })),
             method("GrafittiZigZag", &C::GrafittiZigZag, { surface("frmForm") }),
-            method("HorizGradient", &C::HorizGradient, two_colours({ param("smooth", VarType::Boolean) })),
-            method("SpinGradient", &C::SpinGradient, two_colours({ param("smooth", VarType::Boolean) })),
-            method("RectGradient", &C::RectGradient, two_colours({ param("smooth", VarType::Boolean) })),
+            method("HorizGradient", &C::HorizGradient, two_colors({ param("smooth", VarType::Boolean) })),
+            method("SpinGradient", &C::SpinGradient, two_colors({ param("smooth", VarType::Boolean) })),
+            method("RectGradient", &C::RectGradient, two_colors({ param("smooth", VarType::Boolean) })),
             preset("MidBlueBlack", &C::MidBlueBlack),
             preset("MidRedBlack", &C::MidRedBlack),
             preset("MidGreenBlack", &C::MidGreenBlack),

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int16_t last_step = 255;
 
-Long hue_colour(Hue hue, Integer v)
+Long hue_color(Hue hue, Integer v)
 {
     switch (hue) {
     case Hue::Red: return host::RGB(v, 0, 0);
@@ -42,24 +42,24 @@ Variant width_value(PresetFamily family, const ObjectRef& surface, Integer n)
 }
 
 // One step's primitive: the family's flag word and points.
-void draw_step(PresetFamily family, const ObjectRef& surface, Integer n, const Variant& width, Long colour)
+void draw_step(PresetFamily family, const ObjectRef& surface, Integer n, const Variant& width, Long color)
 {
     const Integer top = 255;
     switch (family) {
     case PresetFamily::MidBlack:
-        line(surface, line_flags::BoxOutline, Integer(0), n, width, top - n, colour);
+        line(surface, line_flags::BoxOutline, Integer(0), n, width, top - n, color);
         break;
     case PresetFamily::Build:
-        line(surface, line_flags::FilledBox, n - top, top, n, top - n, colour);
+        line(surface, line_flags::FilledBox, n - top, top, n, top - n, color);
         break;
     case PresetFamily::Black:
-        line(surface, line_flags::BoxOutline, n - top, top, width, n, colour);
+        line(surface, line_flags::BoxOutline, n - top, top, width, n, color);
         break;
     case PresetFamily::HalfBlack:
-        line(surface, line_flags::BoxOutline, top, n - top, n, width, colour);
+        line(surface, line_flags::BoxOutline, top, n - top, n, width, color);
         break;
     case PresetFamily::BlackDown:
-        line(surface, line_flags::BoxOutline, n, top, width, n, colour);
+        line(surface, line_flags::BoxOutline, n, top, width, n, color);
         break;
     }
 }
@@ -79,7 +79,7 @@ void clsKxLumoGradientsA::paint_preset(PresetFamily family, Hue hue, ByRef<Objec
         Integer n = iCounter;
         Variant width = width_value(family, Frm, n);
         Integer v = Integer(last_step) - n;
-        draw_step(family, Frm, n, width, hue_colour(hue, v));
+        draw_step(family, Frm, n, width, hue_color(hue, v));
         iCounter = iCounter + Integer(1);
     }
 }

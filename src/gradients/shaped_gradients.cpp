@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "automation/error_modes.h"
-#include "gradients/colour_ramp.h"
+#include "gradients/color_ramp.h"
 #include "gradients/gradients.h"
 #include "gradients/surface_calls.h"
 #include "runtime/colors.h"
@@ -56,19 +56,19 @@ void prepare_pen_and_scale(const ObjectRef& surface, const ByRef<Boolean>& smoot
     skip([&] { late::call(surface, "Refresh"); });
 }
 
-void set_back_colour(const ObjectRef& surface, ByRef<Integer>& red, ByRef<Integer>& green, ByRef<Integer>& blue)
+void set_back_color(const ObjectRef& surface, ByRef<Integer>& red, ByRef<Integer>& green, ByRef<Integer>& blue)
 {
     skip([&] { late::let(surface, "BackColor", host::RGB(red, green, blue)); });
 }
 
 // Box outline from (inset, inset) to (ScaleWidth - inset, ScaleHeight - inset), inset = i / divisor.
-void inset_box(const ObjectRef& surface, int16_t i, double divisor, const ColourRamp& ramp)
+void inset_box(const ObjectRef& surface, int16_t i, double divisor, const ColorRamp& ramp)
 {
     double x1 = divide(i, divisor);
     double y1 = divide(i, divisor);
     double x2 = number(surface, "ScaleWidth") - divide(i, divisor);
     double y2 = number(surface, "ScaleHeight") - divide(i, divisor);
-    line(surface, line_flags::BoxOutline, x1, y1, x2, y2, ramp.colour());
+    line(surface, line_flags::BoxOutline, x1, y1, x2, y2, ramp.color());
 }
 
 // A whole number drawn from the process-wide generator, 0 .. range - 1, held as a Single.
@@ -83,7 +83,7 @@ void clsKxLumoGradientsA::BoxGradient(ByRef<ObjectRef> frmForm, ByRef<Integer> r
         return;
     skip([&] { Size = Size.get() + Integer(2); });
     prepare_pen_and_scale(frmForm, smooth);
-    ColourRamp ramp;
+    ColorRamp ramp;
     ramp.aim(rs, gs, bs, re, ge, be, ramp_divisions);
 
     for (int16_t i = 255; i >= 0; --i) {
@@ -99,9 +99,9 @@ void clsKxLumoGradientsA::RectGradient(ByRef<ObjectRef> frmForm, ByRef<Integer> 
 {
     if (leave_alone(frmForm))
         return;
-    set_back_colour(frmForm, re, ge, be);
+    set_back_color(frmForm, re, ge, be);
     prepare_pen_and_scale(frmForm, smooth);
-    ColourRamp ramp;
+    ColorRamp ramp;
     ramp.aim(rs, gs, bs, re, ge, be, ramp_divisions);
 
     for (int16_t i = 255; i >= 0; --i) {
@@ -116,16 +116,16 @@ void clsKxLumoGradientsA::CircleGradient(ByRef<ObjectRef> frmForm, ByRef<Integer
 {
     if (leave_alone(frmForm))
         return;
-    set_back_colour(frmForm, re, ge, be);
+    set_back_color(frmForm, re, ge, be);
     prepare_pen_and_scale(frmForm, smooth);
-    ColourRamp ramp;
+    ColorRamp ramp;
     ramp.aim(rs, gs, bs, re, ge, be, ramp_divisions);
 
     for (int16_t i = 0; i <= 255; ++i) {
         skip([&] {
             double x = number(frmForm, "ScaleWidth") / 2;
             double y = number(frmForm, "ScaleHeight") / 2;
-            circle(frmForm, x, y, Integer(i), ramp.colour());
+            circle(frmForm, x, y, Integer(i), ramp.color());
         });
         ramp.advance();
     }
@@ -136,15 +136,15 @@ void clsKxLumoGradientsA::DiagGradient(ByRef<ObjectRef> frmForm, ByRef<Integer> 
 {
     if (leave_alone(frmForm))
         return;
-    set_back_colour(frmForm, re, ge, be);
+    set_back_color(frmForm, re, ge, be);
     prepare_pen_and_scale(frmForm, smooth);
-    ColourRamp ramp;
+    ColorRamp ramp;
     ramp.aim(rs, gs, bs, re, ge, be, ramp_divisions);
 
     // Top-left triangle: start colour in the corner, end colour on the anti-diagonal.
     for (int16_t i = 0; i <= 255; ++i) {
         pump_messages();
-        skip([&] { line(frmForm, line_flags::Segment, Integer(0), Integer(i), Integer(i), Integer(0), ramp.colour()); });
+        skip([&] { line(frmForm, line_flags::Segment, Integer(0), Integer(i), Integer(i), Integer(0), ramp.color()); });
         ramp.advance();
     }
     // Bottom-right triangle, ramp reversed: the anti-diagonal again, then out to the far corner.
@@ -153,7 +153,7 @@ void clsKxLumoGradientsA::DiagGradient(ByRef<ObjectRef> frmForm, ByRef<Integer> 
         pump_messages();
         skip([&] {
             line(frmForm, line_flags::Segment, Integer(255) - Integer(i), Integer(255), Integer(255), Integer(255) - Integer(i),
-                ramp.colour());
+                ramp.color());
         });
         ramp.advance();
     }
@@ -164,15 +164,15 @@ void clsKxLumoGradientsA::HorizGradient(ByRef<ObjectRef> frmForm, ByRef<Integer>
 {
     if (leave_alone(frmForm))
         return;
-    set_back_colour(frmForm, re, ge, be);
+    set_back_color(frmForm, re, ge, be);
     prepare_pen_and_scale(frmForm, smooth);
-    ColourRamp ramp;
+    ColorRamp ramp;
     ramp.aim(rs, gs, bs, re, ge, be, ramp_divisions);
 
     for (int16_t i = 0; i <= 255; ++i) {
         skip([&] {
             Variant bottom = late::get(frmForm, "ScaleHeight");
-            line(frmForm, line_flags::Segment, Integer(i), Integer(0), Integer(i), bottom, ramp.colour());
+            line(frmForm, line_flags::Segment, Integer(i), Integer(0), Integer(i), bottom, ramp.color());
         });
         ramp.advance();
     }
@@ -183,23 +183,23 @@ void clsKxLumoGradientsA::SpinGradient(ByRef<ObjectRef> frmForm, ByRef<Integer> 
 {
     if (leave_alone(frmForm))
         return;
-    set_back_colour(frmForm, rs, gs, bs);
+    set_back_color(frmForm, rs, gs, bs);
     prepare_pen_and_scale(frmForm, smooth);
     // One ramp over both sweeps, so each sweep takes half steps.
-    ColourRamp ramp;
+    ColorRamp ramp;
     ramp.aim(rs, gs, bs, re, ge, be, ramp_divisions);
     ramp.halve_steps();
 
     // From the diagonal (0, 0)-(255, 255) through the vertical to the other diagonal ...
     for (int16_t i = 0; i <= 255; ++i) {
         pump_messages();
-        skip([&] { line(frmForm, line_flags::Segment, Integer(i), Integer(0), Integer(255) - Integer(i), Integer(255), ramp.colour()); });
+        skip([&] { line(frmForm, line_flags::Segment, Integer(i), Integer(0), Integer(255) - Integer(i), Integer(255), ramp.color()); });
         ramp.advance();
     }
     // ... and on through the horizontal back to the first.
     for (int16_t i = 0; i <= 255; ++i) {
         pump_messages();
-        skip([&] { line(frmForm, line_flags::Segment, Integer(255), Integer(i), Integer(0), Integer(255) - Integer(i), ramp.colour()); });
+        skip([&] { line(frmForm, line_flags::Segment, Integer(255), Integer(i), Integer(0), Integer(255) - Integer(i), ramp.color()); });
         ramp.advance();
     }
 }

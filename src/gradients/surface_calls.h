@@ -16,22 +16,22 @@ inline constexpr int16_t FilledBoxFromCurrent = 42;
 }  // namespace line_flags
 
 // Circle with the colour given; start, end and aspect are left to the surface.
-inline constexpr int16_t circle_colour_given = 2;
+inline constexpr int16_t circle_color_given = 2;
 
-inline void line(const ObjectRef& surface, int16_t flags, Variant x1, Variant y1, Variant x2, Variant y2, Long colour)
+inline void line(const ObjectRef& surface, int16_t flags, Variant x1, Variant y1, Variant x2, Variant y2, Long color)
 {
-    late::call(surface, "Line", Integer(flags), std::move(x1), std::move(y1), std::move(x2), std::move(y2), colour);
+    late::call(surface, "Line", Integer(flags), std::move(x1), std::move(y1), std::move(x2), std::move(y2), color);
 }
 
 // A filled box from (CurrentX, CurrentY) to the point offset by (width, height).
-inline void filled_box_from_current(const ObjectRef& surface, Variant width, Variant height, Long colour)
+inline void filled_box_from_current(const ObjectRef& surface, Variant width, Variant height, Long color)
 {
-    line(surface, line_flags::FilledBoxFromCurrent, Integer(0), Integer(0), std::move(width), std::move(height), colour);
+    line(surface, line_flags::FilledBoxFromCurrent, Integer(0), Integer(0), std::move(width), std::move(height), color);
 }
 
-inline void circle(const ObjectRef& surface, Variant x, Variant y, Variant radius, Long colour)
+inline void circle(const ObjectRef& surface, Variant x, Variant y, Variant radius, Long color)
 {
-    late::call(surface, "Circle", Integer(circle_colour_given), std::move(x), std::move(y), std::move(radius), colour,
+    late::call(surface, "Circle", Integer(circle_color_given), std::move(x), std::move(y), std::move(radius), color,
         Integer(0), Integer(0), Integer(0));
 }
 

@@ -151,17 +151,17 @@ Long clsKxLumoMemoryDCA::get_Bits() { return static_cast<int32_t>(tBmInfo.bmBits
 
 // ---- Pixels -----------------------------------------------------------------------------------
 
-Long clsKxLumoMemoryDCA::ResolveSysColor(Long colour)
+Long clsKxLumoMemoryDCA::ResolveSysColor(Long color)
 {
-    auto word = static_cast<uint32_t>(colour.value());
+    auto word = static_cast<uint32_t>(color.value());
     if (word & 0x80000000u)
         return static_cast<int32_t>(GetSysColor(static_cast<int>(word & 0x7FFFFFFFu)));
-    return colour;
+    return color;
 }
 
-void clsKxLumoMemoryDCA::let_PixelColor(Long x, Long y, Long colour)
+void clsKxLumoMemoryDCA::let_PixelColor(Long x, Long y, Long color)
 {
-    SetPixel(hDCMem, x.value(), y.value(), static_cast<COLORREF>(ResolveSysColor(colour).value()));
+    SetPixel(hDCMem, x.value(), y.value(), static_cast<COLORREF>(ResolveSysColor(color).value()));
 }
 
 Long clsKxLumoMemoryDCA::get_PixelColor(Long x, Long y) { return static_cast<int32_t>(GetPixel(hDCMem, x.value(), y.value())); }

@@ -36,7 +36,7 @@ public:
     Long get_Height();
     void set_Picture(ObjectRef picture);
     ObjectRef get_Picture();
-    void let_PixelColor(Long x, Long y, Long colour);
+    void let_PixelColor(Long x, Long y, Long color);
     Long get_PixelColor(Long x, Long y);
     void let_TerminateKillsBitmap(Boolean value);
     Boolean get_TerminateKillsBitmap();
@@ -51,7 +51,7 @@ public:
 
     // A colour with bit 31 set names a system colour (its index below): its current value;
     // any other colour is returned as it is.
-    static Long ResolveSysColor(Long colour);
+    static Long ResolveSysColor(Long color);
 
 private:
     void RecreateBitmap();

@@ -1,13 +1,13 @@
-#include "picker/colour_text.h"
+#include "picker/color_text.h"
 
 namespace velmo::picker {
 
-ColourText colour_text(int32_t lCol)
+ColorText color_text(int32_t lCol)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
     // The hex form of a Long is of its 32 bits, so six digits are always the low three bytes.
     auto bits = static_cast<uint32_t>(lCol);
-    ColourText text;
+    ColorText text;
     text.hex6.resize(6);
     for (int i = 5; i >= 0; --i, bits >>= 4)
         text.hex6[static_cast<size_t>(i)] = digits[bits & 0xF];

@@ -3,7 +3,7 @@
 #include "automation/dynamic_object.h"
 #include "automation/error_modes.h"
 #include "host/hidden_form.h"
-#include "picker/colour_text.h"
+#include "picker/color_text.h"
 #include "picker/pick_col_from_mouse.h"
 #include "platform/gdi.h"
 #include "platform/user.h"
@@ -45,21 +45,21 @@ void picker_tick()
     HDC screen = 0;
     POINT at;
     int32_t lCol = 0;
-    ColourText text;
+    ColorText text;
     skip([&] { screen = GetWindowDC(0); });
     skip([&] { GetCursorPos(&at); });
     skip([&] {
         lCol = static_cast<int32_t>(GetPixel(screen, at.x, at.y));
         ReleaseDC(0, screen);
     });
-    skip([&] { text = colour_text(lCol); });
+    skip([&] { text = color_text(lCol); });
     skip([&] { picker_form().let_Caption(text.caption); });
     skip([&] {
-        Variant R { text.R }, G { text.G }, b { text.b }, colour { Long(lCol) };
+        Variant R { text.R }, G { text.G }, b { text.b }, color { Long(lCol) };
         auto picker = ActivePicker();
         if (!picker)
             picker = clsKxLumoPickColFromMouseA::create();
-        picker->RaiseRGBUnderMousePointer(R, G, b, colour);
+        picker->RaiseRGBUnderMousePointer(R, G, b, color);
     });
 }
 

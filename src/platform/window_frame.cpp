@@ -8,7 +8,7 @@ constexpr gfx::Color white { 255, 255, 255 };
 constexpr gfx::Color light { 192, 192, 192 };
 constexpr gfx::Color shadow { 128, 128, 128 };
 constexpr gfx::Color black { 0, 0, 0 };
-constexpr gfx::Color caption_colour { 0, 0, 128 };
+constexpr gfx::Color caption_color { 0, 0, 128 };
 
 // One ring of the frame, `inset` pixels in: top and left in one colour, bottom and right in another.
 void edge(gfx::Bitmap& pixels, int inset, gfx::Color top_left, gfx::Color bottom_right)
@@ -48,7 +48,7 @@ void paint_frame(Window& window, bool top_level)
     if (window.style.caption > 0) {
         gfx::Rect bar { border, border, pixels.width() - 2 * border, window.style.caption - 1 };
         // The title is kept as the window's text, not drawn: no font is needed to run the display.
-        pixels.fill(bar, caption_colour);
+        pixels.fill(bar, caption_color);
     }
 }
 

@@ -19,8 +19,8 @@
 namespace velmo::skin {
 
 // A colour as pixel reads report it: red + 256 * green + 65536 * blue, or invalid_colour.
-using ColourValue = uint32_t;
-inline constexpr ColourValue invalid_colour = 0xFFFFFFFF;
+using ColorValue = uint32_t;
+inline constexpr ColorValue invalid_color = 0xFFFFFFFF;
 
 // One run of row y: columns left to right - 1.
 struct Run {
@@ -39,14 +39,14 @@ struct ReadableImage {
 // Calls emit(Run) for every run, top to bottom, left to right. Nothing for a width or height of
 // 0 or less.
 template<typename Emit>
-void scan_runs(const ReadableImage& image, int width, int height, ColourValue transparent, Emit&& emit)
+void scan_runs(const ReadableImage& image, int width, int height, ColorValue transparent, Emit&& emit)
 {
     if (width <= 0 || height <= 0)
         return;
     // Readable pixels are compared as words; none matches when the transparent colour is invalid.
-    constexpr uint32_t colour_bits = 0x00FFFFFF;
-    const uint32_t transparent_word = transparent == invalid_colour ? invalid_colour : gfx::Color::from_colorref(transparent).to_pixel();
-    const bool unreadable_is_opaque = transparent != invalid_colour;
+    constexpr uint32_t color_bits = 0x00FFFFFF;
+    const uint32_t transparent_word = transparent == invalid_color ? invalid_color : gfx::Color::from_colorref(transparent).to_pixel();
+    const bool unreadable_is_opaque = transparent != invalid_color;
 
     const gfx::Rect& area = image.area;
     const int64_t area_right = int64_t(area.x) + std::max(0, area.width);
@@ -81,14 +81,14 @@ void scan_runs(const ReadableImage& image, int width, int height, ColourValue tr
             int i = 0;
             while (i < count) {
                 if (!open) {
-                    while (i < count && (words[i] & colour_bits) == transparent_word)
+                    while (i < count && (words[i] & color_bits) == transparent_word)
                         ++i;
                     if (i == count)
                         break;
                     open = true;
                     start = readable_left + i;
                 } else {
-                    while (i < count && (words[i] & colour_bits) != transparent_word)
+                    while (i < count && (words[i] & color_bits) != transparent_word)
                         ++i;
                     if (i == count)
                         break;

@@ -42,7 +42,7 @@ HRGN RunMerger::finish()
 
 HRGN skin_region_of(HDC dc, int width, int height)
 {
-    const ColourValue transparent = GetPixel(dc, 0, 0);
+    const ColorValue transparent = GetPixel(dc, 0, 0);
     if (width <= 0 || height <= 0)
         return 0;
     // What GetPixel reads, in the context's coordinates; nothing is readable through a bad context.

@@ -39,9 +39,9 @@ std::shared_ptr<host::PictureBox> black_box(int width, int height)
 }
 
 // A filled box in screen pixels (top-left origin), inclusive corners.
-void fill(const ObjectRef& box, int left, int top, int right, int bottom, int32_t colour)
+void fill(const ObjectRef& box, int left, int top, int right, int bottom, int32_t color)
 {
-    late::call(box, "Line", Integer(38), float(left), float(top), float(right), float(bottom), Long(colour));
+    late::call(box, "Line", Integer(38), float(left), float(top), float(right), float(bottom), Long(color));
 }
 
 // The persistent image as the effect reads it: bottom-up rows, colour bytes only.

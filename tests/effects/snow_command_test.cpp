@@ -145,7 +145,7 @@ TEST_F(SnowCommand, GifWebpAndPngShowTheSameSeededSnowfall)
     EXPECT_EQ(fs::status(dir / "snow.gif").permissions() & fs::perms::others_read, fs::perms::others_read);
 }
 
-TEST_F(SnowCommand, AGivenPictureKeepsItsSizeAndAManyColouredOneIsQuantisedForGif)
+TEST_F(SnowCommand, AGivenPictureKeepsItsSizeAndAManyColoredOneIsQuantisedForGif)
 {
     // 120 x 80 with a colour for every pixel: more than a GIF palette holds.
     std::vector<uint8_t> rgb;

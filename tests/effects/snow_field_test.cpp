@@ -25,11 +25,11 @@ struct Buffer {
     Buffer(int32_t w, int32_t h, uint32_t fill = black) : width(w), height(h), pixels(size_t(w) * h, fill) { }
     PixelView view() { return { pixels.data(), width, height }; }
     uint32_t& at(int32_t x, int32_t y) { return pixels[size_t(y) * width + x]; }
-    void fill_rows(int32_t from_y, int32_t to_y, uint32_t colour)
+    void fill_rows(int32_t from_y, int32_t to_y, uint32_t color)
     {
         for (int32_t y = from_y; y <= to_y; ++y)
             for (int32_t x = 0; x < width; ++x)
-                at(x, y) = colour;
+                at(x, y) = color;
     }
 };
 
@@ -106,8 +106,8 @@ TEST(FlakeStep, MovesAsTheRulesSay)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Buffer picture(600, 10);
-        for (const auto& [xy, colour] : c.occupied)
-            picture.at(xy.first, xy.second) = colour;
+        for (const auto& [xy, color] : c.occupied)
+            picture.at(xy.first, xy.second) = color;
         SnowFlake flake = c.flake;
         picture.at(flake.X, flake.Y) = white;  // a flake lies where it is drawn
         Script script { { c.R.begin(), c.R.end() } };

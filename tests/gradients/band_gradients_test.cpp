@@ -27,9 +27,9 @@ TEST(Gradient, TopToBottomBandsOnAForm3000TwipsHigh)
         int level = 255 - 4 * (k - 1);
         EXPECT_EQ(band.flags, 38);
         EXPECT_EQ(band.numbers, (std::vector<double> { 0, 48.0 * (k - 1), 3000, 48.0 * k }));
-        EXPECT_EQ(band.colour, rgb(level, level, level));
+        EXPECT_EQ(band.color, rgb(level, level, level));
     }
-    EXPECT_EQ(bands.back().colour, rgb(7, 7, 7));
+    EXPECT_EQ(bands.back().color, rgb(7, 7, 7));
     for (int i = 1; i <= 3; ++i)
         EXPECT_EQ(vars[i], Variant(Long(3)));
     // Nothing but the bands: no scale, pen or redraw property is put.
@@ -52,7 +52,7 @@ TEST(Gradient, ChannelsFallByFourAndStopAtZero)
         ASSERT_EQ(bands.size(), 63u);
         auto drawn = [](int start, int k) { return std::min(255, std::max(0, start - 4 * (k - 1))); };
         for (int k = 1; k <= 63; ++k)
-            EXPECT_EQ(bands[k - 1].colour, rgb(drawn(c.red, k), drawn(c.green, k), drawn(c.blue, k))) << "band " << k;
+            EXPECT_EQ(bands[k - 1].color, rgb(drawn(c.red, k), drawn(c.green, k), drawn(c.blue, k))) << "band " << k;
         EXPECT_EQ(vars[1], Variant(Long(std::max(0, c.red - 252))));
         EXPECT_EQ(vars[2], Variant(Long(std::max(0, c.green - 252))));
         EXPECT_EQ(vars[3], Variant(Long(std::max(0, c.blue - 252))));
@@ -185,7 +185,7 @@ TEST(Gradient01, VerticalGreenBandsOnA510PixelBox)
         EXPECT_EQ(ys[n].args[0].to_long().value(), 0);
         EXPECT_EQ(bands[n].flags, 42);
         EXPECT_EQ(bands[n].numbers, (std::vector<double> { 0, 0, 2, 300 }));
-        EXPECT_EQ(bands[n].colour, rgb(0, level, 0)) << "band " << n;
+        EXPECT_EQ(bands[n].color, rgb(0, level, 0)) << "band " << n;
     }
 }
 
@@ -204,11 +204,11 @@ TEST(Gradient01, HorizontalBandsStepDown)
         auto [position, level] = positions[n];
         EXPECT_EQ(ys[n].args[0].to_long().value(), 3 * position);
         EXPECT_EQ(bands[n].numbers, (std::vector<double> { 0, 0, 200, 3 }));
-        EXPECT_EQ(bands[n].colour, rgb(level, level, level));
+        EXPECT_EQ(bands[n].color, rgb(level, level, level));
     }
 }
 
-TEST(Gradient01, EveryColourScheme)
+TEST(Gradient01, EveryColorScheme)
 {
     struct Case {
         int32_t color;
@@ -222,11 +222,11 @@ TEST(Gradient01, EveryColourScheme)
         paint(make_painter(), "Gradient01", vars);
         auto bands = primitives(*box);
         ASSERT_EQ(bands.size(), 256u);
-        EXPECT_EQ(bands[100].colour, rgb(100 * c.r, 100 * c.g, 100 * c.b)) << c.color;
+        EXPECT_EQ(bands[100].color, rgb(100 * c.r, 100 * c.g, 100 * c.b)) << c.color;
     }
 }
 
-TEST(Gradient01, UnknownColourSetsTheScaleAndDrawsNothing)
+TEST(Gradient01, UnknownColorSetsTheScaleAndDrawsNothing)
 {
     for (int32_t color : { 8, -1 }) {
         auto box = make_surface(Kind::PictureBox, 510, 100);
@@ -271,10 +271,10 @@ TEST(Gradient01, SkippedLinesDoNotShiftTheFallingLevels)
     paint(make_painter(), "Gradient01", vars);
     auto bands = primitives(*box);
     ASSERT_EQ(bands.size(), 253u);
-    EXPECT_EQ(bands[0].colour, rgb(1, 0, 0));
-    EXPECT_EQ(bands[127].colour, rgb(127, 0, 0));  // call 129: the falling half's first band
-    EXPECT_EQ(bands[128].colour, rgb(124, 0, 0));  // call 132
-    EXPECT_EQ(bands.back().colour, rgb(0, 0, 0));
+    EXPECT_EQ(bands[0].color, rgb(1, 0, 0));
+    EXPECT_EQ(bands[127].color, rgb(127, 0, 0));  // call 129: the falling half's first band
+    EXPECT_EQ(bands[128].color, rgb(124, 0, 0));  // call 132
+    EXPECT_EQ(bands.back().color, rgb(0, 0, 0));
 }
 
 TEST(Gradient01, SurfaceLackingMembersIsSkippedStatementByStatement)
@@ -310,7 +310,7 @@ TEST(Gradient02, OneUnitBandsOnA300PixelSurface)
     for (int i = 0; i <= 254; ++i) {
         EXPECT_EQ(xs[i].args[0], Variant(Integer(i)));
         EXPECT_EQ(bands[i].numbers, (std::vector<double> { 0, 0, 1, 80 }));
-        EXPECT_EQ(bands[i].colour, rgb(0, 0, i));
+        EXPECT_EQ(bands[i].color, rgb(0, 0, i));
     }
 }
 

@@ -70,9 +70,9 @@ TEST(MemberTable, Enumerations)
     auto enums = enumerations();
     ASSERT_EQ(enums.size(), 2u);
     EXPECT_EQ(enums[0].name, "GradientWhatColorLumoConstants");
-    const std::vector<std::pair<std::string_view, int32_t>> colours = { { "Red", 0 }, { "Green", 1 }, { "Blue", 2 },
+    const std::vector<std::pair<std::string_view, int32_t>> colors = { { "Red", 0 }, { "Green", 1 }, { "Blue", 2 },
         { "RedGreen", 3 }, { "RedBlue", 4 }, { "GreenBlue", 5 }, { "RedGreenBlue", 6 }, { "None", 7 } };
-    EXPECT_EQ(enums[0].values, colours);
+    EXPECT_EQ(enums[0].values, colors);
     EXPECT_EQ(enums[1].name, "GradientOrientationLumoConstants");
     const std::vector<std::pair<std::string_view, int32_t>> orientations = { { "Horizontal", 0 }, { "Vertical", 1 } };
     EXPECT_EQ(enums[1].values, orientations);

@@ -41,7 +41,7 @@ inline int32_t rgb(int r, int g, int b) { return host::RGB(r, g, b).value(); }
 struct Primitive {
     int flags = 0;
     std::vector<double> numbers;  // x1 y1 x2 y2 (Line) or x y radius (Circle)
-    int32_t colour = 0;
+    int32_t color = 0;
 };
 
 inline Primitive primitive(const SurfaceOp& op)
@@ -51,7 +51,7 @@ inline Primitive primitive(const SurfaceOp& op)
     size_t coordinates = op.member == "Circle" ? 3 : 4;
     for (size_t i = 1; i <= coordinates; ++i)
         p.numbers.push_back(op.args.at(i).to_double());
-    p.colour = op.args.at(coordinates + 1).to_long().value();
+    p.color = op.args.at(coordinates + 1).to_long().value();
     return p;
 }
 

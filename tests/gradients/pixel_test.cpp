@@ -14,9 +14,9 @@ namespace velmo::gradients {
 namespace {
 
 int32_t rgb(int r, int g, int b) { return host::RGB(r, g, b).value(); }
-int red(int32_t colour) { return colour & 0xFF; }
-int green(int32_t colour) { return (colour >> 8) & 0xFF; }
-int blue(int32_t colour) { return (colour >> 16) & 0xFF; }
+int red(int32_t color) { return color & 0xFF; }
+int green(int32_t color) { return (color >> 8) & 0xFF; }
+int blue(int32_t color) { return (color >> 16) & 0xFF; }
 
 void paint(std::string_view member, const ObjectRef& surface, std::vector<Variant> args = {})
 {
@@ -124,14 +124,14 @@ TEST(PresetPixels, MidRedBlackEndsDarkAtTheEdgesAndBrightestInTheMiddle)
     EXPECT_EQ(form->pixel(150, 127), form->pixel(150, 128));
     EXPECT_GE(red(form->pixel(150, 127)), 126);
     for (int y = 0; y < 256; ++y) {
-        int32_t colour = form->pixel(150, y);
-        ASSERT_EQ(colour, rgb(red(colour), 0, 0)) << "row " << y;
-        ASSERT_LE(red(colour), 127) << "row " << y;
+        int32_t color = form->pixel(150, y);
+        ASSERT_EQ(color, rgb(red(color), 0, 0)) << "row " << y;
+        ASSERT_LE(red(color), 127) << "row " << y;
         if (y > 0 && y <= 127) {
-            ASSERT_GE(red(colour), red(form->pixel(150, y - 1))) << "row " << y;
+            ASSERT_GE(red(color), red(form->pixel(150, y - 1))) << "row " << y;
         }
         if (y >= 128 && y < 255) {
-            ASSERT_GE(red(colour), red(form->pixel(150, y + 1))) << "row " << y;
+            ASSERT_GE(red(color), red(form->pixel(150, y + 1))) << "row " << y;
         }
     }
 }
@@ -142,11 +142,11 @@ TEST(ShapedPixels, HorizGradientRampsFromLeftToRight)
     paint("HorizGradient", form, { Integer(0), Integer(0), Integer(0), Integer(255), Integer(255), Integer(255), False });
     int previous = -1;
     for (int x = 0; x < 512; ++x) {
-        int32_t colour = form->pixel(x, 100);
-        ASSERT_EQ(red(colour), green(colour));
-        ASSERT_EQ(red(colour), blue(colour));
-        ASSERT_GE(red(colour), previous) << "column " << x;
-        previous = red(colour);
+        int32_t color = form->pixel(x, 100);
+        ASSERT_EQ(red(color), green(color));
+        ASSERT_EQ(red(color), blue(color));
+        ASSERT_GE(red(color), previous) << "column " << x;
+        previous = red(color);
     }
     EXPECT_LE(red(form->pixel(0, 100)), 2);
     EXPECT_EQ(red(form->pixel(511, 100)), 255);

@@ -55,15 +55,15 @@ const Preset presets[] = {
 };
 
 // The flag word and points of step n for a surface whose outer width is `width`.
-Primitive expected_step(PresetFamily family, int n, double width, int32_t colour)
+Primitive expected_step(PresetFamily family, int n, double width, int32_t color)
 {
     double screen_width = late::get(host::screen(), "Width").to_double();
     switch (family) {
-    case PresetFamily::MidBlack: return { 22, { 0, double(n), screen_width, 255.0 - n }, colour };
-    case PresetFamily::Build: return { 38, { n - 255.0, 255, double(n), 255.0 - n }, colour };
-    case PresetFamily::Black: return { 22, { n - 255.0, 255, width + n, double(n) }, colour };
-    case PresetFamily::HalfBlack: return { 22, { 255, n - 255.0, double(n), width + n }, colour };
-    case PresetFamily::BlackDown: return { 22, { double(n), 255, width + n, double(n) }, colour };
+    case PresetFamily::MidBlack: return { 22, { 0, double(n), screen_width, 255.0 - n }, color };
+    case PresetFamily::Build: return { 38, { n - 255.0, 255, double(n), 255.0 - n }, color };
+    case PresetFamily::Black: return { 22, { n - 255.0, 255, width + n, double(n) }, color };
+    case PresetFamily::HalfBlack: return { 22, { 255, n - 255.0, double(n), width + n }, color };
+    case PresetFamily::BlackDown: return { 22, { double(n), 255, width + n, double(n) }, color };
     }
     return {};
 }
@@ -72,10 +72,10 @@ void expect_same(const Primitive& actual, const Primitive& expected)
 {
     EXPECT_EQ(actual.flags, expected.flags);
     EXPECT_EQ(actual.numbers, expected.numbers);
-    EXPECT_EQ(actual.colour, expected.colour);
+    EXPECT_EQ(actual.color, expected.color);
 }
 
-TEST(Presets, EveryPresetDrawsItsFamilysStepsInItsColour)
+TEST(Presets, EveryPresetDrawsItsFamilysStepsInItsColor)
 {
     for (const auto& preset : presets) {
         SCOPED_TRACE(preset.name);
@@ -106,8 +106,8 @@ TEST(Presets, MidRedBlackRowsEndWithTheirDistanceFromTheEdge)
     // The last colour drawn on each row by a horizontal edge (y1 or y2 of the outline).
     std::vector<int32_t> last(256, -1);
     for (const auto& line : primitives(*form)) {
-        last.at(static_cast<size_t>(line.numbers[1])) = line.colour;
-        last.at(static_cast<size_t>(line.numbers[3])) = line.colour;
+        last.at(static_cast<size_t>(line.numbers[1])) = line.color;
+        last.at(static_cast<size_t>(line.numbers[3])) = line.color;
     }
     for (int k = 0; k <= 127; ++k) {
         EXPECT_EQ(last[k], rgb(k, 0, 0)) << "row " << k;

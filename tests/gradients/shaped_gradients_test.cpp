@@ -12,11 +12,11 @@
 namespace velmo::gradients::testing {
 namespace {
 
-const char* const two_colour_members[] = { "BoxGradient", "CircleGradient", "DiagGradient", "HorizGradient",
+const char* const two_color_members[] = { "BoxGradient", "CircleGradient", "DiagGradient", "HorizGradient",
     "SpinGradient", "RectGradient" };
 
 // Arguments of a two-colour member: surface, start, end, (Size for BoxGradient), smooth.
-std::vector<Variant> two_colour_args(std::string_view member, Variant surface, std::array<int, 3> start,
+std::vector<Variant> two_color_args(std::string_view member, Variant surface, std::array<int, 3> start,
     std::array<int, 3> end, Boolean smooth = False, int size = 0)
 {
     std::vector<Variant> vars { std::move(surface) };
@@ -34,7 +34,7 @@ std::vector<Variant> args_for(std::string_view member, Variant surface)
 {
     if (member == "GrafittiZigZag")
         return { std::move(surface) };
-    return two_colour_args(member, std::move(surface), { 10, 20, 30 }, { 200, 100, 0 });
+    return two_color_args(member, std::move(surface), { 10, 20, 30 }, { 200, 100, 0 });
 }
 
 std::string_view primitive_of(std::string_view member) { return member == "CircleGradient" ? "Circle" : "Line"; }
@@ -94,7 +94,7 @@ TEST(ShapedGradients, SetUpInOrder)
     };
     for (const auto& c : cases) {
         auto form = make_surface(Kind::Form, 100, 100);
-        auto vars = two_colour_args(c.member, surface_var(form), { 10, 20, 0 }, { 200, 0, 0 });
+        auto vars = two_color_args(c.member, surface_var(form), { 10, 20, 0 }, { 200, 0, 0 });
         paint(make_painter(), c.member, vars);
         auto texts = op_texts(*form);
         auto expected = c.expected;
@@ -112,10 +112,10 @@ TEST(ShapedGradients, OnlyTrueSelectsInsideSolid)
         int draw_style;
     };
     const Case cases[] = { { True, 6 }, { Boolean { 1 }, 0 }, { False, 0 } };
-    for (std::string_view member : two_colour_members) {
+    for (std::string_view member : two_color_members) {
         for (const auto& c : cases) {
             auto form = make_surface(Kind::Form, 100, 100);
-            auto vars = two_colour_args(member, surface_var(form), { 0, 0, 0 }, { 1, 1, 1 }, c.smooth);
+            auto vars = two_color_args(member, surface_var(form), { 0, 0, 0 }, { 1, 1, 1 }, c.smooth);
             paint(make_painter(), member, vars);
             EXPECT_EQ(form->puts("DrawStyle").at(0).args[0].to_long().value(), c.draw_style) << member;
         }
@@ -124,7 +124,7 @@ TEST(ShapedGradients, OnlyTrueSelectsInsideSolid)
 
 TEST(ShapedGradients, ScaleAlreadyAt255IsNotWritten)
 {
-    for (std::string_view member : two_colour_members) {
+    for (std::string_view member : two_color_members) {
         auto form = make_surface(Kind::Form, 100, 100);
         form->set_property("ScaleWidth", Variant(255.0));
         form->set_property("ScaleHeight", Variant("255"));  // compared as a number
@@ -162,16 +162,16 @@ TEST(ShapedGradients, FailingHandlerCostsNothingButItself)
     EXPECT_EQ(form->calls("Line").size(), 256u);
 }
 
-TEST(ShapedGradients, EqualColoursGiveOneColourEverywhere)
+TEST(ShapedGradients, EqualColorsGiveOneColorEverywhere)
 {
-    for (std::string_view member : two_colour_members) {
+    for (std::string_view member : two_color_members) {
         auto form = make_surface(Kind::Form, 100, 100);
-        auto vars = two_colour_args(member, surface_var(form), { 12, 200, 77 }, { 12, 200, 77 }, False, 2);
+        auto vars = two_color_args(member, surface_var(form), { 12, 200, 77 }, { 12, 200, 77 }, False, 2);
         paint(make_painter(), member, vars);
         auto drawn = primitives(*form, primitive_of(member));
         ASSERT_FALSE(drawn.empty()) << member;
         for (const auto& p : drawn)
-            ASSERT_EQ(p.colour, rgb(12, 200, 77)) << member;
+            ASSERT_EQ(p.color, rgb(12, 200, 77)) << member;
     }
 }
 
@@ -196,28 +196,28 @@ TEST(ShapedGradients, PumpMessagesOncePerStep)
 TEST(HorizGradient, BlackToWhiteStepsByExactlyOne)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("HorizGradient", surface_var(form), { 0, 0, 0 }, { 255, 255, 255 });
+    auto vars = two_color_args("HorizGradient", surface_var(form), { 0, 0, 0 }, { 255, 255, 255 });
     paint(make_painter(), "HorizGradient", vars);
     auto lines = primitives(*form);
     ASSERT_EQ(lines.size(), 256u);
     for (int i = 0; i <= 255; ++i) {
         EXPECT_EQ(lines[i].flags, 6);
         EXPECT_EQ(lines[i].numbers, (std::vector<double> { double(i), 0, double(i), 255 }));
-        EXPECT_EQ(lines[i].colour, rgb(i, i, i));
+        EXPECT_EQ(lines[i].color, rgb(i, i, i));
     }
 }
 
 TEST(HorizGradient, NegativeChannelsSkipTheirLinesAndTheRampGoesOn)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("HorizGradient", surface_var(form), { -10, 0, 0 }, { 245, 0, 0 });
+    auto vars = two_color_args("HorizGradient", surface_var(form), { -10, 0, 0 }, { 245, 0, 0 });
     paint(make_painter(), "HorizGradient", vars);
     EXPECT_TRUE(form->puts("BackColor").size() == 1u);
     auto lines = primitives(*form);
     ASSERT_EQ(lines.size(), 246u);
     EXPECT_EQ(lines.front().numbers[0], 10);
-    EXPECT_EQ(lines.front().colour, rgb(0, 0, 0));
-    EXPECT_EQ(lines.back().colour, rgb(245, 0, 0));
+    EXPECT_EQ(lines.front().color, rgb(0, 0, 0));
+    EXPECT_EQ(lines.back().color, rgb(245, 0, 0));
 }
 
 TEST(HorizGradient, OverflowingDifferenceKeepsTheStartChannel)
@@ -225,24 +225,24 @@ TEST(HorizGradient, OverflowingDifferenceKeepsTheStartChannel)
     // 32767 - (-32768) leaves 16 bits: red keeps 32767 (drawn as 255) while green ramps. The end
     // colour is refused by RGB, so the back colour is not set.
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("HorizGradient", surface_var(form), { 32767, 0, 0 }, { -32768, 255, 0 });
+    auto vars = two_color_args("HorizGradient", surface_var(form), { 32767, 0, 0 }, { -32768, 255, 0 });
     paint(make_painter(), "HorizGradient", vars);
     EXPECT_TRUE(form->puts("BackColor").empty());
     auto lines = primitives(*form);
     ASSERT_EQ(lines.size(), 256u);
     for (int i = 0; i <= 255; ++i)
-        EXPECT_EQ(lines[i].colour, rgb(255, i, 0));
+        EXPECT_EQ(lines[i].color, rgb(255, i, 0));
 }
 
 TEST(SpinGradient, HalfStepsResolveTiesToEven)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("SpinGradient", surface_var(form), { 255, 0, 0 }, { 0, 0, 0 });
+    auto vars = two_color_args("SpinGradient", surface_var(form), { 255, 0, 0 }, { 0, 0, 0 });
     paint(make_painter(), "SpinGradient", vars);
     EXPECT_EQ(form->puts("BackColor").at(0).text(), "BackColor=255");
     auto lines = primitives(*form);
     ASSERT_EQ(lines.size(), 512u);
-    auto red = [&](int k) { return lines[k].colour & 0xFF; };
+    auto red = [&](int k) { return lines[k].color & 0xFF; };
     EXPECT_EQ(red(0), 255);
     EXPECT_EQ(red(1), 254);  // 254.5
     EXPECT_EQ(red(2), 254);
@@ -257,12 +257,12 @@ TEST(SpinGradient, HalfStepsResolveTiesToEven)
 TEST(SpinGradient, RisingRampOvershootsTo256AndDrawsIt255)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("SpinGradient", surface_var(form), { 0, 0, 0 }, { 255, 0, 0 });
+    auto vars = two_color_args("SpinGradient", surface_var(form), { 0, 0, 0 }, { 255, 0, 0 });
     paint(make_painter(), "SpinGradient", vars);
     auto lines = primitives(*form);
     ASSERT_EQ(lines.size(), 512u);
-    EXPECT_EQ(lines[510].colour, rgb(255, 0, 0));
-    EXPECT_EQ(lines[511].colour, rgb(255, 0, 0));  // 255.5 -> 256 -> capped
+    EXPECT_EQ(lines[510].color, rgb(255, 0, 0));
+    EXPECT_EQ(lines[511].color, rgb(255, 0, 0));  // 255.5 -> 256 -> capped
 }
 
 TEST(SpinGradient, LinesTurnHalfATurnThroughTheCentre)
@@ -281,26 +281,26 @@ TEST(SpinGradient, LinesTurnHalfATurnThroughTheCentre)
 TEST(DiagGradient, TwoTrianglesWithTheRampReversed)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("DiagGradient", surface_var(form), { 0, 0, 0 }, { 255, 51, 0 });
+    auto vars = two_color_args("DiagGradient", surface_var(form), { 0, 0, 0 }, { 255, 51, 0 });
     paint(make_painter(), "DiagGradient", vars);
     auto lines = primitives(*form);
     ASSERT_EQ(lines.size(), 512u);
     for (int i = 0; i <= 255; ++i) {
         EXPECT_EQ(lines[i].numbers, (std::vector<double> { 0, double(i), double(i), 0 }));
-        EXPECT_EQ(lines[i].colour, rgb(i, int(std::nearbyint(i * 0.2)), 0));
+        EXPECT_EQ(lines[i].color, rgb(i, int(std::nearbyint(i * 0.2)), 0));
         int j = 255 - i;  // second loop counts down
         EXPECT_EQ(lines[256 + i].numbers, (std::vector<double> { 255.0 - j, 255, 255, 255.0 - j }));
-        EXPECT_EQ(lines[256 + i].colour, rgb(j, int(std::nearbyint(j * 0.2)), 0));
+        EXPECT_EQ(lines[256 + i].color, rgb(j, int(std::nearbyint(j * 0.2)), 0));
     }
 }
 
-TEST(DiagGradient, TextPutIntoTheEndColourByAHandlerSkipsOnlyItsStatements)
+TEST(DiagGradient, TextPutIntoTheEndColorByAHandlerSkipsOnlyItsStatements)
 {
     // On the 256th pump, before the first triangle's last line, the caller's end red becomes text.
     // Reversing the ramp then fails at the red step and at r = re: both statements are skipped, so
     // red keeps the first triangle's step (+1 a line) and its last value, 256, drawn as 255.
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("DiagGradient", surface_var(form), { 0, 0, 0 }, { 255, 51, 0 });
+    auto vars = two_color_args("DiagGradient", surface_var(form), { 0, 0, 0 }, { 255, 51, 0 });
     auto pumps = std::make_shared<int>(0);
     std::function<void()> handler = [&, pumps] {
         if (++*pumps == 256)
@@ -315,35 +315,35 @@ TEST(DiagGradient, TextPutIntoTheEndColourByAHandlerSkipsOnlyItsStatements)
     ASSERT_EQ(lines.size(), 512u);
     for (int i = 0; i <= 255; ++i) {
         int j = 255 - i;
-        EXPECT_EQ(lines[256 + i].colour, rgb(255, int(std::nearbyint(j * 0.2)), 0)) << "second triangle, line " << i;
+        EXPECT_EQ(lines[256 + i].color, rgb(255, int(std::nearbyint(j * 0.2)), 0)) << "second triangle, line " << i;
     }
 }
 
 TEST(CircleGradient, ConcentricCirclesAboutTheCentre)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("CircleGradient", surface_var(form), { 255, 255, 255 }, { 0, 0, 0 });
+    auto vars = two_color_args("CircleGradient", surface_var(form), { 255, 255, 255 }, { 0, 0, 0 });
     paint(make_painter(), "CircleGradient", vars);
     auto circles = form->calls("Circle");
     ASSERT_EQ(circles.size(), 256u);
     EXPECT_EQ(circles[0].text(), "Circle 2 127.5 127.5 0 16777215 0 0 0");
     EXPECT_EQ(circles[255].text(), "Circle 2 127.5 127.5 255 0 0 0 0");
     for (int i = 0; i <= 255; ++i)
-        EXPECT_EQ(primitive(circles[i]).colour, rgb(255 - i, 255 - i, 255 - i));
+        EXPECT_EQ(primitive(circles[i]).color, rgb(255 - i, 255 - i, 255 - i));
 }
 
 TEST(RectGradient, BoxesFromTheCentreOut)
 {
     auto form = make_surface(Kind::Form, 300, 200);
-    auto vars = two_colour_args("RectGradient", surface_var(form), { 0, 0, 255 }, { 255, 0, 0 });
+    auto vars = two_color_args("RectGradient", surface_var(form), { 0, 0, 255 }, { 255, 0, 0 });
     paint(make_painter(), "RectGradient", vars);
     EXPECT_EQ(form->puts("BackColor").at(0).text(), "BackColor=255");
     auto boxes = primitives(*form);
     ASSERT_EQ(boxes.size(), 256u);
     EXPECT_EQ(boxes.front().numbers, (std::vector<double> { 127.5, 127.5, 127.5, 127.5 }));
-    EXPECT_EQ(boxes.front().colour, rgb(0, 0, 255));
+    EXPECT_EQ(boxes.front().color, rgb(0, 0, 255));
     EXPECT_EQ(boxes.back().numbers, (std::vector<double> { 0, 0, 255, 255 }));
-    EXPECT_EQ(boxes.back().colour, rgb(255, 0, 0));
+    EXPECT_EQ(boxes.back().color, rgb(255, 0, 0));
     EXPECT_EQ(boxes.back().flags, 22);
 }
 
@@ -351,7 +351,7 @@ TEST(RectGradient, BoxesFromTheCentreOut)
 
 std::vector<Variant> box_args(const std::shared_ptr<RecordingSurface>& form, Variant size)
 {
-    auto vars = two_colour_args("BoxGradient", surface_var(form), { 0, 0, 0 }, { 255, 255, 255 });
+    auto vars = two_color_args("BoxGradient", surface_var(form), { 0, 0, 0 }, { 255, 255, 255 });
     vars[7] = std::move(size);
     return vars;
 }
@@ -373,8 +373,8 @@ TEST(BoxGradient, SizeGrowsByTwoOnEveryCall)
         ASSERT_EQ(boxes.size(), 256u);
         EXPECT_EQ(boxes.front().numbers, (std::vector<double> { step.inset, step.inset, 255 - step.inset, 255 - step.inset }));
         EXPECT_EQ(boxes.back().numbers, (std::vector<double> { 0, 0, 255, 255 }));
-        EXPECT_EQ(boxes.front().colour, rgb(0, 0, 0));
-        EXPECT_EQ(boxes.back().colour, rgb(255, 255, 255));
+        EXPECT_EQ(boxes.front().color, rgb(0, 0, 0));
+        EXPECT_EQ(boxes.back().color, rgb(255, 255, 255));
         EXPECT_TRUE(form->puts("BackColor").empty());
     }
 }
@@ -442,7 +442,7 @@ TEST(ShapedGradients, NestedCallFromAHandlerLeavesTheOuterRampAlone)
     auto painter = make_painter();
     auto outer = make_surface(Kind::Form, 300, 200);
     auto inner = make_surface(Kind::Form, 100, 100);
-    auto inner_vars = two_colour_args("HorizGradient", surface_var(inner), { 255, 0, 0 }, { 0, 255, 0 });
+    auto inner_vars = two_color_args("HorizGradient", surface_var(inner), { 255, 0, 0 }, { 0, 255, 0 });
     auto pumps = std::make_shared<int>(0);
     std::function<void()> handler = [&, pumps] {
         if (++*pumps == 100)
@@ -451,7 +451,7 @@ TEST(ShapedGradients, NestedCallFromAHandlerLeavesTheOuterRampAlone)
             host::post_message(handler);
     };
     host::post_message(handler);
-    auto vars = two_colour_args("SpinGradient", surface_var(outer), { 0, 0, 0 }, { 255, 255, 255 });
+    auto vars = two_color_args("SpinGradient", surface_var(outer), { 0, 0, 0 }, { 255, 255, 255 });
     paint(painter, "SpinGradient", vars);
 
     EXPECT_EQ(inner->calls("Line").size(), 256u);
@@ -459,7 +459,7 @@ TEST(ShapedGradients, NestedCallFromAHandlerLeavesTheOuterRampAlone)
     ASSERT_EQ(lines.size(), 512u);
     for (int k = 0; k < 511; ++k) {
         int level = int(std::nearbyint(k * 0.5));
-        ASSERT_EQ(lines[k].colour, rgb(level, level, level)) << k;
+        ASSERT_EQ(lines[k].color, rgb(level, level, level)) << k;
     }
 }
 
@@ -487,19 +487,19 @@ TEST(GrafittiZigZag, FourLinesPerPassFromTheSharedGenerator)
         for (double& value : u)
             value = std::floor(host::Rnd() * (&value == &u[4] ? 15.0f : 101.0f));
         double u1 = u[0], u2 = u[1], u3 = u[2], u4 = u[3];
-        int32_t colour = host::QBColor(Integer(int(u[4]))).value();
+        int32_t color = host::QBColor(Integer(int(u[4]))).value();
         const std::vector<double> expected[4] = { { u1, u3, u2, u4 }, { u1, u4, u2, u3 }, { u2, u3, u1, u4 }, { u3, u4, u1, u2 } };
         for (int n = 0; n < 4; ++n) {
             const auto& line = lines[pass * 4 + n];
             ASSERT_EQ(line.flags, 6);
             ASSERT_EQ(line.numbers, expected[n]) << "pass " << pass << " line " << n;
-            ASSERT_EQ(line.colour, colour);
+            ASSERT_EQ(line.color, color);
         }
     }
     for (const auto& line : lines) {
         for (double v : line.numbers)
             ASSERT_TRUE(v == std::floor(v) && v >= 0 && v <= 100);
-        ASSERT_NE(line.colour, host::QBColor(15).value());
+        ASSERT_NE(line.color, host::QBColor(15).value());
     }
 }
 

@@ -18,16 +18,16 @@ TEST(HostColors, RgbCapsHighChannelsAndRefusesNegativeOnes)
 {
     struct Case {
         int r, g, b;
-        int32_t colour;
+        int32_t color;
     };
     for (auto c : { Case { 0, 0, 0, 0 }, Case { 255, 0, 0, 0xFF }, Case { 0, 255, 0, 0xFF00 }, Case { 0, 0, 255, 0xFF0000 },
              Case { 300, 256, 32767, 0xFFFFFF }, Case { 1, 2, 3, 0x030201 } })
-        EXPECT_EQ(RGB(c.r, c.g, c.b).value(), c.colour) << c.r << "," << c.g << "," << c.b;
+        EXPECT_EQ(RGB(c.r, c.g, c.b).value(), c.color) << c.r << "," << c.g << "," << c.b;
     EXPECT_VELMO_ERROR(RGB(-1, 0, 0), err::InvalidArgument, "");
     EXPECT_VELMO_ERROR(RGB(0, 0, -32768), err::InvalidArgument, "");
 }
 
-TEST(HostColors, QBColorCoversTheSixteenConsoleColours)
+TEST(HostColors, QBColorCoversTheSixteenConsoleColors)
 {
     EXPECT_EQ(QBColor(0).value(), RGB(0, 0, 0).value());
     EXPECT_EQ(QBColor(1).value(), RGB(0, 0, 128).value());

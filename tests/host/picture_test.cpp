@@ -25,7 +25,7 @@ namespace {
 
 using namespace velmo::platform;
 
-using fixture::picture_colour;
+using fixture::picture_color;
 using fixture::picture_file;
 using fixture::PictureFormat;
 constexpr int W = fixture::picture_width, H = fixture::picture_height;
@@ -77,7 +77,7 @@ TEST_F(LoadPictureTest, LoadsEveryKindOfFile)
         EXPECT_EQ(late::get(picture, "Height"), Variant(Long(pixels_to_himetric(H)))) << c.file;
         for (int y = 0; y < H; ++y) {
             for (int x = 0; x < W; ++x) {
-                int32_t got = picture_pixel(picture, x, y), want = picture_colour(x, y);
+                int32_t got = picture_pixel(picture, x, y), want = picture_color(x, y);
                 for (int shift : { 0, 8, 16 })
                     ASSERT_NEAR((got >> shift) & 0xFF, (want >> shift) & 0xFF, c.tolerance) << c.file << " at " << x << "," << y;
             }
@@ -231,7 +231,7 @@ TEST_F(LoadPictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
     EXPECT_EQ(late::get(b, "Picture").to_object(), picture);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 10; ++x)
-            ASSERT_EQ(box->pixel(x, y), x < W && y < H ? picture_colour(x, y) : 0xFFFFFF) << x << "," << y;
+            ASSERT_EQ(box->pixel(x, y), x < W && y < H ? picture_color(x, y) : 0xFFFFFF) << x << "," << y;
 
     // The way a skinned form prepares its box: pixel scale, persistent image, natural size, no border.
     late::let(b, "ScaleMode", 3);
@@ -244,7 +244,7 @@ TEST_F(LoadPictureTest, PictureIsPaintedAsBackgroundAndAutoSizeFitsIt)
     auto hdc = static_cast<HDC>(late::get(b, "hDC").to_long().value());
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            ASSERT_EQ(int32_t(GetPixel(hdc, x, y)), picture_colour(x, y)) << x << "," << y;
+            ASSERT_EQ(int32_t(GetPixel(hdc, x, y)), picture_color(x, y)) << x << "," << y;
 
     // Nothing clears it; the property then answers an empty picture.
     late::set(b, "Picture", nullptr);

@@ -151,7 +151,7 @@ TEST_F(SurfaceTest, LineFlags)
         double start_x, start_y;  // CurrentX, CurrentY before the call
         std::function<bool(int, int)> painted;
         double end_x, end_y;
-        bool colour_given;
+        bool color_given;
     };
     const Case cases[] = {
         { "6 line", 6, 1, 1, 6, 1, 0, 0, [](int x, int y) { return y == 1 && x >= 1 && x <= 6; }, 6, 1, true },
@@ -171,7 +171,7 @@ TEST_F(SurfaceTest, LineFlags)
         late::let(b, "CurrentX", c.start_x);
         late::let(b, "CurrentY", c.start_y);
         late::call(b, "Line", Integer(int16_t(c.flags)), c.x1, c.y1, c.x2, c.y2, Long(red));
-        expect_pixels(*box, c.painted, c.colour_given ? red : 0x00FF00, c.what);
+        expect_pixels(*box, c.painted, c.color_given ? red : 0x00FF00, c.what);
         EXPECT_EQ(late::get(b, "CurrentX").to_double(), c.end_x) << c.what;
         EXPECT_EQ(late::get(b, "CurrentY").to_double(), c.end_y) << c.what;
     }
@@ -400,8 +400,8 @@ TEST_F(SurfaceTest, WritePngWritesTheClientAreaAsShown)
     for (int y = 0; y < 5; ++y) {
         for (int x = 0; x < 7; ++x) {
             uint32_t word = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4) & 0xFFFFFF;
-            int32_t colour = int32_t(((word >> 16) & 0xFF) | (word & 0xFF00) | ((word & 0xFF) << 16));
-            ASSERT_EQ(colour, box->pixel(x, y)) << x << "," << y;
+            int32_t color = int32_t(((word >> 16) & 0xFF) | (word & 0xFF00) | ((word & 0xFF) << 16));
+            ASSERT_EQ(color, box->pixel(x, y)) << x << "," << y;
         }
     }
     cairo_surface_destroy(png);

@@ -170,13 +170,13 @@ TEST_F(MemoryDC, HandlesThatAreNoBitmapRaiseInvalidHandle)
     EXPECT_EQ(invalid_handle_error, static_cast<int32_t>(0x80040000u) + 1);
 }
 
-TEST_F(MemoryDC, PixelColourResolvesSystemColoursThroughBit31)
+TEST_F(MemoryDC, PixelColorResolvesSystemColorsThroughBit31)
 {
     dc->let_Width(4);
     dc->let_Height(4);
     struct Case {
         const char* name;
-        uint32_t colour;
+        uint32_t color;
         uint32_t painted;
     };
     const Case cases[] = {
@@ -186,8 +186,8 @@ TEST_F(MemoryDC, PixelColourResolvesSystemColoursThroughBit31)
         { "system colour 8 (window text)", 0x80000008, GetSysColor(8) },
     };
     for (const auto& c : cases) {
-        Variant x(Long(2)), y(Long(3)), colour(Long(static_cast<int32_t>(c.colour)));
-        Variant* args[] = { &x, &y, &colour };
+        Variant x(Long(2)), y(Long(3)), color(Long(static_cast<int32_t>(c.color)));
+        Variant* args[] = { &x, &y, &color };
         late::invoke(dc, "PixelColor", Invoke::Let, args);
         EXPECT_EQ(late::get(dc, "PixelColor", Long(2), Long(3)).to_long(), Long(static_cast<int32_t>(c.painted))) << c.name;
     }

@@ -9,7 +9,7 @@
 #include "automation/late.h"
 #include "host/do_events.h"
 #include "host/hidden_form.h"
-#include "picker/colour_text.h"
+#include "picker/color_text.h"
 #include "picker/pick_col_from_mouse.h"
 #include "picker/picker_form.h"
 #include "platform/display.h"
@@ -56,10 +56,10 @@ protected:
         return made;
     }
 
-    static void put_screen_pixel(int x, int y, COLORREF colour)
+    static void put_screen_pixel(int x, int y, COLORREF color)
     {
         HDC screen = GetDC(0);
-        SetPixel(screen, x, y, colour);
+        SetPixel(screen, x, y, color);
         ReleaseDC(0, screen);
     }
 
@@ -222,7 +222,7 @@ TEST_F(PickerTest, ATickOnAThreadWithoutPickersMakesOne)
     EXPECT_TRUE(made);
 }
 
-TEST(ColourText, HexOfTheLongKeepsTheLowThreeBytes)
+TEST(ColorText, HexOfTheLongKeepsTheLowThreeBytes)
 {
     struct Case {
         int32_t lCol;
@@ -230,7 +230,7 @@ TEST(ColourText, HexOfTheLongKeepsTheLowThreeBytes)
     };
     const Case cases[] = { { 0, "000000" }, { 255, "0000FF" }, { 0x0A0B0C, "0A0B0C" }, { -1, "FFFFFF" }, { 0x12345678, "345678" } };
     for (const auto& c : cases)
-        EXPECT_EQ(colour_text(c.lCol).hex6, c.hex6) << c.lCol;
+        EXPECT_EQ(color_text(c.lCol).hex6, c.hex6) << c.lCol;
 }
 
 }  // namespace

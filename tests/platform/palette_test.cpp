@@ -19,7 +19,7 @@ struct PaletteRecord {
     PALETTEENTRY more[255];
 };
 
-TEST(Palette, TrueColourDisplayHasNoSystemPalette)
+TEST(Palette, TrueColorDisplayHasNoSystemPalette)
 {
     reset_display({ { 32, 32 }, 32 });
     ScopedWindowDC screen(GetDC(0), 0);

@@ -189,7 +189,7 @@ TEST_F(X11BackendTest, MovesTitlesVisibilityAndStackingFollow)
     EXPECT_TRUE(is_viewable(observer(), xb));
 
     MoveWindow(a, 20, 20, 50, 50, 1);  // over b again
-    auto top_colour = [&] {
+    auto top_color = [&] {
         ScopedWindowDC dc(GetDC(0), 0);
         return GetPixel(dc.get(), 40, 40);
     };
@@ -199,9 +199,9 @@ TEST_F(X11BackendTest, MovesTitlesVisibilityAndStackingFollow)
             SetPixel(da.get(), x, y, 0x0000FF);
             SetPixel(db.get(), x, y, 0xFF0000);
         }
-    EXPECT_EQ(top_colour(), COLORREF(0xFF0000));  // b, shown again, is on top
+    EXPECT_EQ(top_color(), COLORREF(0xFF0000));  // b, shown again, is on top
     ASSERT_TRUE(BringWindowToTop(a));
-    EXPECT_EQ(top_colour(), COLORREF(0x0000FF));
+    EXPECT_EQ(top_color(), COLORREF(0x0000FF));
 }
 
 TEST_F(X11BackendTest, WindowRegionIsTheBoundingShape)
@@ -343,10 +343,10 @@ TEST_F(X11BackendTest, MirrorDestroyedByAnotherClientBreaksNothing)
 }
 
 // Another program's plain window, its background one colour, mapped and painted by the server.
-::Window foreign_window(Connection& other, gfx::Rect rect, unsigned long colour)
+::Window foreign_window(Connection& other, gfx::Rect rect, unsigned long color)
 {
     ::Window w = XCreateSimpleWindow(other.get(), other.root(), rect.x, rect.y, static_cast<unsigned>(rect.width),
-        static_cast<unsigned>(rect.height), 0, 0, colour);
+        static_cast<unsigned>(rect.height), 0, 0, color);
     XMapWindow(other.get(), w);
     XSync(other.get(), False);
     return w;

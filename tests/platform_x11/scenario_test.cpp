@@ -74,7 +74,7 @@ gfx::Bitmap crop(const gfx::Bitmap& from, gfx::Rect area)
 }
 
 // Colours only: drawing may leave the reserved byte of a pixel set, reading from a server never.
-::testing::AssertionResult same_colours(const gfx::Bitmap& actual, const gfx::Bitmap& expected)
+::testing::AssertionResult same_colors(const gfx::Bitmap& actual, const gfx::Bitmap& expected)
 {
     if (actual.size() != expected.size())
         return ::testing::AssertionFailure() << "sizes differ";
@@ -173,14 +173,14 @@ TEST_F(RealDisplayScenario, GradientFormReadFromTheRealScreenEqualsTheMemoryCapt
                 ObjectRef image_picture = late::get(ObjectRef(form), "Image").to_object();
                 const gfx::Bitmap* image = testing::picture_pixels(image_picture);
                 ASSERT_NE(image, nullptr);
-                ASSERT_TRUE(same_colours(crop(*seen[0], image->rect()), *image)) << "the gradient itself";
+                ASSERT_TRUE(same_colors(crop(*seen[0], image->rect()), *image)) << "the gradient itself";
             }
         }
-        EXPECT_TRUE(same_colours(*seen[1], *seen[0]));
+        EXPECT_TRUE(same_colors(*seen[1], *seen[0]));
     }
 }
 
-TEST_F(RealDisplayScenario, ColourUnderThePointerIsThePaintedOne)
+TEST_F(RealDisplayScenario, ColorUnderThePointerIsThePaintedOne)
 {
     for (Backend backend : { Backend::Memory, Backend::X11 }) {
         SCOPED_TRACE(backend == Backend::X11 ? "x11" : "memory");

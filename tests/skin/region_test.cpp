@@ -39,7 +39,7 @@ void expect_pixels(HRGN region, int width, int height, const std::function<bool(
             ASSERT_EQ(region && PtInRegion(region, x, y), inside(x, y)) << name << " at " << x << "," << y;
 }
 
-TEST_F(SkinRegion, PixelsOfTheCornerColourAreCutOut)
+TEST_F(SkinRegion, PixelsOfTheCornerColorAreCutOut)
 {
     struct Case {
         const char* name;
@@ -130,8 +130,8 @@ TEST_F(SkinRegion, UnreadablePixelsAreNotTransparent)
 TEST_F(SkinRegion, TheReservedByteOfAPixelIsIgnored)
 {
     SkinImage image = skin_image({ "...", "..." });
-    image.poke(1, 1, 0xFF000000 | gfx::Color::from_colorref(colour_of('.')).to_pixel());
-    image.poke(2, 0, 0x7F000000 | gfx::Color::from_colorref(colour_of('#')).to_pixel());
+    image.poke(1, 1, 0xFF000000 | gfx::Color::from_colorref(color_of('.')).to_pixel());
+    image.poke(2, 0, 0x7F000000 | gfx::Color::from_colorref(color_of('#')).to_pixel());
     ScopedGdiObject region(BuildSkinRegion(box_reading(image.dc.get(), 3, 2)));
     expect_pixels(region.get(), 3, 2, [](int x, int y) { return x == 2 && y == 0; }, "reserved byte");
 }
@@ -160,17 +160,17 @@ TEST_F(SkinRegion, MatchesThePixelByPixelReadingOnRandomSkins)
         int width = uniform(1, 24);
         int height = uniform(1, 18);
         // Mostly one colour, as skins are, with blobs of others.
-        std::vector<uint32_t> colours(width * height, palette[uniform(0, 3)]);
+        std::vector<uint32_t> colors(width * height, palette[uniform(0, 3)]);
         for (int blobs = uniform(0, 6); blobs > 0; --blobs) {
             int x0 = uniform(0, width - 1), y0 = uniform(0, height - 1);
             int x1 = uniform(x0, width - 1), y1 = uniform(y0, height - 1);
-            uint32_t colour = palette[uniform(0, 3)];
+            uint32_t color = palette[uniform(0, 3)];
             for (int y = y0; y <= y1; ++y)
                 for (int x = x0; x <= x1; ++x)
-                    colours[y * width + x] = colour;
+                    colors[y * width + x] = color;
         }
         if (uniform(0, 3) == 0)
-            colours[uniform(0, width * height - 1)] = palette[uniform(0, 3)];
+            colors[uniform(0, width * height - 1)] = palette[uniform(0, 3)];
 
         auto source = static_cast<Source>(uniform(0, 3));
         SkinImage image;
@@ -205,7 +205,7 @@ TEST_F(SkinRegion, MatchesThePixelByPixelReadingOnRandomSkins)
         HDC paint = source == Memory ? dc : GetDC(window);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                SetPixel(paint, x, y, colours[y * width + x]);
+                SetPixel(paint, x, y, colors[y * width + x]);
         if (paint != dc)
             ReleaseDC(window, paint);
 
@@ -240,19 +240,19 @@ TEST(RunScan, MatchesAPixelByPixelScanOfTheSameMemory)
         ReadableImage image { memory.data(), stride, { uniform(-3, 3), uniform(-3, 3), stride, rows } };
         int width = uniform(-1, 14);
         int height = uniform(-1, 10);
-        auto colour = [&](int x, int y) -> ColourValue {
+        auto color = [&](int x, int y) -> ColorValue {
             if (!image.area.contains(x, y))
-                return invalid_colour;
+                return invalid_color;
             uint32_t word = memory[(y - image.area.y) * stride + (x - image.area.x)];
             return gfx::Color::from_pixel(word).to_colorref();
         };
-        ColourValue transparent = colour(0, 0);
+        ColorValue transparent = color(0, 0);
 
         std::vector<skin::Run> expected;
         for (int y = 0; y < height; ++y) {
             int start = -1;
             for (int x = 0; x <= width; ++x) {
-                bool opaque = x < width && colour(x, y) != transparent;
+                bool opaque = x < width && color(x, y) != transparent;
                 if (opaque && start < 0)
                     start = x;
                 if (!opaque && start >= 0) {

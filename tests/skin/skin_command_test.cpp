@@ -29,7 +29,7 @@ namespace velmo::skin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::colour_of;
+using testing::color_of;
 
 using Outcome = velmo::testing::CommandRun;
 
@@ -59,7 +59,7 @@ protected:
         gfx::Bitmap bitmap({ static_cast<int>(rows[0].size()), static_cast<int>(rows.size()) });
         for (int y = 0; y < bitmap.height(); ++y)
             for (int x = 0; x < bitmap.width(); ++x)
-                bitmap.set_pixel(x, y, gfx::Color::from_colorref(colour_of(rows[y][x])));
+                bitmap.set_pixel(x, y, gfx::Color::from_colorref(color_of(rows[y][x])));
         EXPECT_TRUE(gfx::write_png(bitmap, dir_ / name));
         return (dir_ / name).string();
     }

@@ -16,7 +16,7 @@
 namespace velmo::skin::testing {
 
 // '.' magenta, '#' black, 'r' red, 'g' green, 'b' blue, 'w' white.
-inline uint32_t colour_of(char letter)
+inline uint32_t color_of(char letter)
 {
     switch (letter) {
     case '#': return 0x000000;
@@ -60,7 +60,7 @@ inline SkinImage skin_image(const std::vector<std::string>& rows)
     SkinImage image = skin_image(static_cast<int>(rows.front().size()), static_cast<int>(rows.size()));
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x)
-            platform::SetPixel(image.dc.get(), x, y, colour_of(rows[y][x]));
+            platform::SetPixel(image.dc.get(), x, y, color_of(rows[y][x]));
     return image;
 }
 

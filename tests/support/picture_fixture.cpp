@@ -14,7 +14,7 @@ std::vector<uint8_t> rgb_pixels()
     std::vector<uint8_t> out;
     for (int y = 0; y < H; ++y) {
         for (int x = 0; x < W; ++x) {
-            int32_t c = picture_colour(x, y);
+            int32_t c = picture_color(x, y);
             out.push_back(uint8_t(c));
             out.push_back(uint8_t(c >> 8));
             out.push_back(uint8_t(c >> 16));
@@ -69,7 +69,7 @@ void append(void* context, void* data, int size)
 
 }  // namespace
 
-int32_t picture_colour(int x, int y)
+int32_t picture_color(int x, int y)
 {
     if (y == H - 1)
         return 0x00FF00;

@@ -14,7 +14,7 @@ inline constexpr int picture_width = 6;
 inline constexpr int picture_height = 4;
 
 // The colour of a pixel of the test picture, as a colour value (red in the low byte).
-int32_t picture_colour(int x, int y);
+int32_t picture_color(int x, int y);
 
 enum class PictureFormat { Bmp, Gif, Jpeg, Png };
 inline constexpr PictureFormat picture_formats[] = { PictureFormat::Bmp, PictureFormat::Gif, PictureFormat::Jpeg, PictureFormat::Png };
