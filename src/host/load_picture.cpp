@@ -3,9 +3,8 @@
 #include <stb_image.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -15,6 +14,10 @@
 #include "platform/picture.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velmo::host {
 
@@ -26,8 +29,48 @@ struct StbFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
 
-// Decoded pixels wider or taller than this are refused as no picture, before any bitmap exists.
+// Decoded pixels wider or taller than this, or more of them than this, are refused as no picture,
+// before any bitmap exists.
 constexpr int max_side = 1 << 15;
+constexpr int64_t max_pixels = int64_t(1) << 26;
+// The largest file an accepted picture can take: a 16-bit RGBA PNG stored without compression holds
+// 8 bytes a pixel, plus a filter byte a row and a few bytes a block, well under 9.
+constexpr int64_t max_file_bytes = max_pixels * 9;
+// Enough of a file to tell its kind from: every signature and the BMP header size that is checked.
+constexpr size_t head_bytes = 64;
+
+class ScopedFd {
+public:
+    explicit ScopedFd(int fd) : fd_(fd) {}
+    ScopedFd(const ScopedFd&) = delete;
+    ScopedFd& operator=(const ScopedFd&) = delete;
+    ~ScopedFd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Reads until `bytes` is full or the file ends; the size read.
+size_t read_fully(int fd, std::span<uint8_t> bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            raise(err::PathFileAccess, std::string("Path/File access error: ") + std::strerror(errno));
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    return done;
+}
 
 }  // namespace
 
@@ -124,7 +167,7 @@ ObjectRef picture_from_bytes(std::span<const uint8_t> bytes)
         raise(err::InvalidPicture);
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels) || width <= 0 || height <= 0
-        || width > max_side || height > max_side || int64_t(width) * height > (int64_t(1) << 26))
+        || width > max_side || height > max_side || int64_t(width) * height > max_pixels)
         raise(err::InvalidPicture);
     std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4));
     if (!rgba)
@@ -155,19 +198,37 @@ ObjectRef LoadPicture(const std::string& file_name)
 {
     if (file_name.empty())
         return Picture::empty();
-    std::error_code ec;
-    std::filesystem::path path(file_name);
-    auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status))
-        raise(err::FileNotFound);
-    if (std::filesystem::is_directory(status))
+    // Without blocking, so that a FIFO with no writer is refused instead of waited for.
+    ScopedFd fd(::open(file_name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG || errno == ELOOP)
+            raise(err::FileNotFound);
+        raise(err::PathFileAccess, std::string("Path/File access error: ") + std::strerror(errno));
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0)
+        raise(err::PathFileAccess, std::string("Path/File access error: ") + std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
         raise(err::PathFileAccess);
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        raise(err::PathFileAccess);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        raise(err::PathFileAccess);
+    // Devices, FIFOs and sockets may never end; only a file's bytes can be a picture.
+    if (!S_ISREG(info.st_mode))
+        raise(err::InvalidPicture, "Invalid picture: not a regular file");
+    if (info.st_size > max_file_bytes)
+        raise(err::InvalidPicture, "Invalid picture: the file is larger than any picture that can be loaded ("
+                + std::to_string(max_file_bytes >> 20) + " MB)");
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+
+    // The kind from the first bytes, before the rest is read.
+    std::vector<uint8_t> bytes(std::min<size_t>(head_bytes, size_t(info.st_size)));
+    bytes.resize(read_fully(fd.get(), bytes));
+    if (bytes.empty() || (!is_known_picture_kind(bytes) && std::any_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b != 0xFF; })))
+        raise(err::InvalidPicture);
+    // The size seen when opened bounds the read, even if the file grows meanwhile.
+    const size_t head = bytes.size();
+    bytes.resize(size_t(info.st_size));
+    bytes.resize(head + read_fully(fd.get(), std::span(bytes).subspan(head)));
     return picture_from_bytes(bytes);
 }
 

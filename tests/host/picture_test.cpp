@@ -9,6 +9,9 @@
 #include <span>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "automation/late.h"
 #include "host/load_picture.h"
 #include "host/picture_box.h"
@@ -103,6 +106,44 @@ TEST_F(LoadPictureTest, LoadPictureErrors)
     ObjectRef none = LoadPicture("");
     EXPECT_EQ(late::get(none, "Handle"), Variant(Long(0)));
     EXPECT_EQ(late::get(none, "Type"), Variant(Integer(0)));
+}
+
+// Inputs that never end or would take all memory: each is refused at once with a reason, without
+// waiting for a writer or reading what a picture could not hold.
+TEST_F(LoadPictureTest, FilesThatAreNoRegularPictureFileAreRefusedBeforeReading)
+{
+    const auto fifo = folder_ / "fifo.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto sparse = [&](const char* name, std::vector<uint8_t> head, off_t size) {
+        auto path = write(name, head);
+        EXPECT_EQ(::truncate(path.c_str(), size), 0);
+        return path;
+    };
+    auto png_head = picture_file(PictureFormat::Png);
+    png_head.resize(64);
+    struct Case {
+        std::string file;
+        const char* reason;
+    };
+    const Case cases[] = {
+        { fifo.string(), "not a regular file" },
+        { "/dev/zero", "not a regular file" },
+        { "/dev/urandom", "not a regular file" },
+        { sparse("huge.png", png_head, off_t(3) << 30).string(), "larger than any picture" },
+        { sparse("huge.bmp", { 'B', 'M' }, off_t(1) << 40).string(), "larger than any picture" },
+        // Under the limit but no picture by its first bytes: refused before the rest is read.
+        { sparse("zeros.png", {}, off_t(500) << 20).string(), "Invalid picture" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        try {
+            LoadPicture(c.file);
+            ADD_FAILURE() << "loaded";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), err::InvalidPicture) << e.to_text();
+            EXPECT_NE(e.description().find(c.reason), std::string::npos) << e.to_text();
+        }
+    }
 }
 
 // A file the loader checks before decoding, and whether the check lets it through.
