@@ -1,9 +1,12 @@
 #include "cli/exif_commands.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -34,9 +37,38 @@ std::shared_ptr<clsKxLumoJPGTagsA> make_reader(const std::string& ini)
     return reader;
 }
 
+// Why a path the reader calls "File not found." cannot be read, when it is not simply missing: a
+// FIFO or device, a name too long, a folder that may not be entered. Empty when there is none.
+std::string not_found_reason(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? "" : std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return "";  // told apart by the commands that read files
+    if (!S_ISREG(info.st_mode))
+        return "not a regular file";
+    return ::access(path.c_str(), R_OK) != 0 ? std::strerror(errno) : "";
+}
+
 void report(Console& console, const std::string& path, const Error& error)
 {
-    console.err << "velmo: " << path << ": error " << error.number() << " (" << error.source() << "): " << error.description() << "\n";
+    console.err << "velmo: " << path << ": error " << error.number() << " (" << error.source() << "): " << error.description();
+    // The reader's "File not found." stands for every file it cannot read.
+    if (error.description() == "File not found.") {
+        if (std::string reason = not_found_reason(path); !reason.empty())
+            console.err << " (" << reason << ")";
+    }
+    console.err << "\n";
+}
+
+// The reason a folder refuses to have a file in it renamed, or "" when it allows it.
+std::string folder_refuses_renames(const std::string& file)
+{
+    std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (folder.empty())
+        folder = ".";
+    return ::access(folder.c_str(), W_OK | X_OK) != 0 ? std::strerror(errno) : "";
 }
 
 bool is_jpeg_name(const std::filesystem::path& path)
@@ -131,6 +163,25 @@ std::string json_record(const exif::TagRecord& record)
         + ",\"StringData\":" + json_string(record.string_data) + "}";
 }
 
+// Text for a terminal: control bytes other than line feed and tab, which a crafted file could use to
+// move the cursor, recolour or retitle the terminal, are shown as \xNN instead.
+std::string visible_on_terminal(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 // One file's block of `velmo tags`; the error when the file failed.
 std::optional<Error> list_one(clsKxLumoJPGTagsA& reader, const std::string& path, bool json, bool to_terminal, std::string& block)
 {
@@ -152,8 +203,10 @@ std::optional<Error> list_one(clsKxLumoJPGTagsA& reader, const std::string& path
         block = reader.list_info(true);
         if (reader.reader().result() == exif::ReadResult::NotExif)
             block += "\r\n";
-        if (to_terminal)
+        if (to_terminal) {
             std::erase(block, '\r');
+            block = visible_on_terminal(block);
+        }
         return std::nullopt;
     } catch (const Error& error) {
         if (json) {
@@ -232,7 +285,7 @@ int run_tag(const TagOptions& options, Console& console)
         reader->read_file(options.path);
         std::string text;
         Long result = reader->meta_info(*id, text);
-        console.out << text << "\n" << result.value() << "\n";
+        console.out << (console.out_is_terminal ? visible_on_terminal(text) : text) << "\n" << result.value() << "\n";
         return 0;
     } catch (const Error& error) {
         report(console, options.path, error);
@@ -337,11 +390,21 @@ int run_rename(const RenameOptions& options, Console& console)
         const std::string& stem = shots[i].stem;
         auto outcome = exif::rename_to_stem(path, stem, exif::RenameMode::DryRun, numbers[i]);
         std::string target = exif::stamp_target(path, stem, numbers[i]);
+        std::string reason;  // why a rename failed, when the system said
+        if (outcome == exif::RenameOutcome::WouldRename && options.dry_run) {
+            // A dry run promises only what the real run can do.
+            reason = folder_refuses_renames(path);
+            if (!reason.empty())
+                outcome = exif::RenameOutcome::Failed;
+        }
         if (outcome == exif::RenameOutcome::WouldRename && !options.dry_run) {
             try {
                 if (journal)
                     journal->record(path, target);
+                errno = 0;
                 outcome = exif::rename_to_stem(path, stem, exif::RenameMode::Apply, numbers[i]);
+                if (outcome == exif::RenameOutcome::Failed && errno != 0)
+                    reason = std::strerror(errno);
                 if (journal && outcome != exif::RenameOutcome::Renamed)
                     journal->retract();
             } catch (const std::system_error& error) {
@@ -362,7 +425,7 @@ int run_rename(const RenameOptions& options, Console& console)
             break;
         default:
             progress.clear();
-            console.err << "velmo: skipped " << path << ": " << exif::describe(outcome) << "\n";
+            console.err << "velmo: skipped " << path << ": " << exif::describe(outcome) << (reason.empty() ? "" : " (" + reason + ")") << "\n";
             failed = true;
         }
     }

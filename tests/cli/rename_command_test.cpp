@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -128,6 +130,52 @@ TEST_F(RenameCommand, BadInputIsOneLineAndRenamesNothing)
         EXPECT_TRUE(run.err.starts_with("velmo: ")) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
         EXPECT_EQ(contents_of(photos), before);
+    }
+}
+
+// In a folder that refuses changes the dry run promises nothing the real run cannot do, and both
+// give the reason. (Run as an ordinary user, for whom the folder's mode holds.)
+TEST_F(RenameCommand, AReadOnlyFolderIsToldByTheDryRunAndTheRealRunWithTheReason)
+{
+    const auto photo = photos / "IMG_1.jpg";
+    write_file(photo, jpeg(camera(velmo::exif::ByteOrder::LittleEndian)));
+    fs::permissions(work.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(photos, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+            | fs::perms::others_exec);
+    fs::permissions(photo, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string as_user = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    for (const char* mode : { "--dry-run ", "" }) {
+        SCOPED_TRACE(mode);
+        auto run = velmo::testing::run_command(as_user + VELMO_EXE + " rename " + mode + photo.string(), velmo::testing::StandardError::Apart);
+        EXPECT_EQ(run.exit_code, 1) << run.out << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "velmo: skipped " + photo.string() + ": cannot be renamed (Permission denied)\n");
+    }
+    fs::permissions(photos, fs::perms::owner_all);
+    EXPECT_EQ(contents_of(photos).size(), 1u);
+    EXPECT_TRUE(fs::exists(photo));
+}
+
+// A FIFO or a name too long is no file the reader can read ("File not found."), and the command
+// says why on the same line.
+TEST_F(RenameCommand, FilesTheReaderCannotReadAreToldWithTheReason)
+{
+    const auto fifo = photos / "pipe.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string too_long = (photos / (std::string(300, 'x') + ".jpg")).string();
+    const std::pair<std::string, const char*> cases[] = {
+        { "tags " + fifo.string(), "(not a regular file)" },
+        { "tag " + fifo.string() + " Make", "(not a regular file)" },
+        { "rename " + fifo.string(), "(not a regular file)" },
+        { "tags " + too_long, "(File name too long)" },
+        { "tag " + too_long + " Make", "(File name too long)" },
+        { "rename " + too_long, "(File name too long)" },
+    };
+    for (const auto& [arguments, reason] : cases) {
+        auto run = velmo(arguments);
+        EXPECT_EQ(run.exit_code, 1) << arguments;
+        EXPECT_NE(run.err.find("File not found. " + std::string(reason) + "\n"), std::string::npos) << arguments << "\n" << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments << "\n" << run.err;
     }
 }
 
