@@ -14,6 +14,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/error_output.h"
+#include "cli/picture_limits.h"
 #include "gradients/gradients.h"
 #include "host/form.h"
 #include "host/picture_box.h"
@@ -119,9 +120,8 @@ PixelSize parse_size(const std::string& text)
     int width = 0;
     int height = 0;
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2 || width < 1 || height < 1 || width > 8192
-        || height > 8192)
-        throw std::invalid_argument("size must be WxH in pixels, each 1..8192, e.g. 640x480: " + text);
+    if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2 || !size_refusal(width, height).empty())
+        throw std::invalid_argument(std::string("size must be WxH in pixels, ") + size_limits_text + ", e.g. 640x480: " + text);
     return { width, height };
 }
 
@@ -183,18 +183,21 @@ void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std:
     constexpr int label_height = 18;
     constexpr double font_size = 12;
 
-    std::vector<SurfacePtr> images;
+    // One picture decoded at a time, painted into its cell and let go: the sheet costs one
+    // full-size picture, whatever the count.
+    auto read = [](const GalleryPicture& picture) {
+        SurfacePtr image(cairo_image_surface_create_from_png(picture.file.c_str()), &cairo_surface_destroy);
+        if (auto status = cairo_surface_status(image.get()); status != CAIRO_STATUS_SUCCESS)
+            throw Error(err::PathFileAccess, "velmo", "cannot read " + picture.file.string() + ": " + cairo_status_to_string(status));
+        return image;
+    };
+    SurfacePtr image(nullptr, &cairo_surface_destroy);
     int cell_height = cell_width * 3 / 4;
-    for (const auto& picture : pictures) {
-        images.emplace_back(cairo_image_surface_create_from_png(picture.file.c_str()), &cairo_surface_destroy);
-        if (cairo_surface_status(images.back().get()) != CAIRO_STATUS_SUCCESS)
-            throw Error(err::PathFileAccess, "velmo", "cannot read " + picture.file.string());
+    if (!pictures.empty()) {
+        image = read(pictures.front());
+        cell_height = cell_width * cairo_image_surface_get_height(image.get()) / cairo_image_surface_get_width(image.get());
     }
-    if (!images.empty()) {
-        auto* first = images.front().get();
-        cell_height = cell_width * cairo_image_surface_get_height(first) / cairo_image_surface_get_width(first);
-    }
-    int rows = (static_cast<int>(images.size()) + columns - 1) / columns;
+    int rows = (static_cast<int>(pictures.size()) + columns - 1) / columns;
     int sheet_width = gap + columns * (cell_width + gap);
     int sheet_height = gap + std::max(rows, 1) * (cell_height + label_height + gap);
 
@@ -205,15 +208,18 @@ void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std:
     select_label_font(cr.get());
     cairo_set_font_size(cr.get(), font_size);
 
-    for (size_t i = 0; i < images.size(); ++i) {
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (i > 0) {
+            image.reset();
+            image = read(pictures[i]);
+        }
         double x = gap + static_cast<double>(i % columns) * (cell_width + gap);
         double y = gap + static_cast<double>(i / columns) * (cell_height + label_height + gap);
-        auto* image = images[i].get();
         cairo_save(cr.get());
         cairo_translate(cr.get(), x, y);
-        cairo_scale(cr.get(), double(cell_width) / cairo_image_surface_get_width(image),
-            double(cell_height) / cairo_image_surface_get_height(image));
-        cairo_set_source_surface(cr.get(), image, 0, 0);
+        cairo_scale(cr.get(), double(cell_width) / cairo_image_surface_get_width(image.get()),
+            double(cell_height) / cairo_image_surface_get_height(image.get()));
+        cairo_set_source_surface(cr.get(), image.get(), 0, 0);
         cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_GOOD);
         cairo_paint(cr.get());
         cairo_restore(cr.get());

@@ -30,7 +30,7 @@ void add_paint_command(CLI::App& app)
     command->add_option("member", options->member, "painter member, e.g. Gradient01, HorizGradient, RedBuild")->required();
     command->add_option("args", options->words,
         "arguments after the surface: numbers, True/False (put negative numbers after --)");
-    command->add_option("--size", options->size, "client size in pixels, WxH")->capture_default_str();
+    command->add_option("--size", options->size, "client size in pixels, WxH (each side up to 8192, at most 8000x8000 pixels)")->capture_default_str();
     command->add_option("--on", options->on, "surface: form or picturebox")
         ->check(CLI::IsMember({ "form", "picturebox" }))
         ->capture_default_str();
@@ -81,7 +81,7 @@ void add_gallery_command(CLI::App& app)
     auto* command = app.add_subcommand("gallery",
         "Paint all 46 members of the gradient painter (each preset also on a picture box, each ...Build also part-way) and a labelled contact sheet");
     command->add_option("-o,--output", options->output, "folder for the pictures")->capture_default_str();
-    command->add_option("--size", options->size, "client size of each surface in pixels, WxH")->capture_default_str();
+    command->add_option("--size", options->size, "client size of each surface in pixels, WxH (each side up to 8192, at most 8000x8000 pixels)")->capture_default_str();
     command->callback([options] {
         PixelSize size;
         try {

@@ -16,6 +16,7 @@
 #include "cli/real_display.h"
 #include "codecs/png_output.h"
 #include "host/form.h"
+#include "cli/picture_limits.h"
 #include "host/load_picture.h"
 #include "platform/display.h"
 #include "platform/picture.h"
@@ -52,6 +53,8 @@ gfx::Size skin_size(const std::string& file)
         gfx::Size size = picture ? picture->pixel_size() : gfx::Size {};
         if (size.is_empty())
             fail(file + ": the picture is empty");
+        if (auto refusal = size_refusal(size.width, size.height); !refusal.empty())
+            fail(file + ": " + refusal);
         return size;
     } catch (const Error& error) {
         fail(file + ": " + error.description());
@@ -160,7 +163,7 @@ void add_skin_command(CLI::App& app)
 {
     auto options = std::make_shared<Options>();
     auto* command = app.add_subcommand("skin", "Show a borderless form shaped by a skin picture (BMP, GIF, JPEG or PNG)");
-    command->add_option("skin", options->skin, "the skin picture; its top-left pixel's colour is transparent")->required();
+    command->add_option("skin", options->skin, "the skin picture (each side up to 8192, at most 8000x8000 pixels); its top-left pixel's colour is transparent")->required();
     command->add_option("-o,--output", options->output, "PNG of the screen where the form stands, the desktop showing through");
     command->add_flag("--rects", options->rects,
         "print only the region's rectangles, one 'left top right bottom' line each (right and bottom exclusive, "

@@ -19,6 +19,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "codecs/animation_writer.h"
+#include "cli/picture_limits.h"
 #include "cli/real_display.h"
 #include "effects/real_snow.h"
 #include "host/do_events.h"
@@ -35,7 +36,6 @@ namespace {
 enum class OutputKind { WebP, Gif, Png };
 
 constexpr int frame_ms = 40;  // 25 frames a second
-constexpr int largest_side = 8192;
 
 OutputKind output_kind(const std::filesystem::path& file)
 {
@@ -96,9 +96,8 @@ std::shared_ptr<host::PictureBox> make_box(const SnowRequest& request)
     gfx::Size size = picture ? picture->pixel_size() : gfx::Size {};
     if (size.width < 1 || size.height < 1)
         throw std::runtime_error("cannot read picture " + request.picture->string() + ": it holds no pixels");
-    if (size.width > largest_side || size.height > largest_side)
-        throw std::runtime_error(request.picture->string() + " is " + std::to_string(size.width) + "x" + std::to_string(size.height)
-            + "; pictures up to " + std::to_string(largest_side) + " on a side");
+    if (auto refusal = size_refusal(size.width, size.height); !refusal.empty())
+        throw std::runtime_error(request.picture->string() + ": " + refusal);
     auto box = host::PictureBox::create(size.width, size.height);
     late::let(box, "ScaleMode", Integer(3));
     late::set(box, "Picture", loaded);
@@ -284,7 +283,7 @@ void add_snow_command(CLI::App& app)
     auto options = std::make_shared<Options>();
     auto* command = app.add_subcommand("snow", "Let snow fall and settle on a picture, written as an animation (.webp, .gif) or its last frame (.png)");
     command->add_option("-i,--input", options->input, "picture to snow on (BMP, GIF, JPEG, PNG); default: a black picture with shapes");
-    command->add_option("--size", options->size, "size of the default picture in pixels, WxH (default 600x600)");
+    command->add_option("--size", options->size, "size of the default picture in pixels, WxH (default 600x600; each side up to 8192, at most 8000x8000 pixels)");
     command->add_option("--frames", options->frames, "frames to run")->capture_default_str();
     command->add_option("--seed", options->seed, "a number that makes the snowfall repeatable (default: the clock)");
     command->add_option("-o,--output", options->output, "file to write: .webp or .gif (animation), .png (last frame)");

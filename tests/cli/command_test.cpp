@@ -4,7 +4,10 @@
 #include "support/command_run.h"
 #include "support/png_file.h"
 
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -154,6 +157,99 @@ TEST_F(Command, EveryFailureIsOneVelmoLineAndExitCode1)
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
     EXPECT_FALSE(std::filesystem::exists(below_file + ".png"));
+}
+
+// The sizes the options accept can be made: a size past the limits is refused by the option with
+// the limits, and the largest there is (the widest side with the most pixels) is painted.
+TEST_F(Command, SizesAreAcceptedExactlyAsFarAsTheyCanBeMade)
+{
+    const auto png = dir / "big.png";
+    struct Case {
+        std::string arguments;
+        bool made;
+    };
+    const Case cases[] = {
+        { "paint Gradient02 2 --size 8192x8192 -o " + png.string(), false },
+        { "paint Gradient02 2 --size 8001x8000 -o " + png.string(), false },
+        { "snow --size 8192x8192 --frames 1 -o " + png.string(), false },
+        { "gallery --size 8193x10 -o " + (dir / "gallery").string(), false },
+        { "paint Gradient02 2 --size 8192x7812 -o " + png.string(), true },
+    };
+    for (const auto& c : cases) {
+        Outcome run = velmo(c.arguments);
+        if (c.made) {
+            EXPECT_EQ(run.exit_code, 0) << c.arguments << "\n" << run.out;
+            Png written = load_png(png);
+            EXPECT_EQ(written.width, 8192);
+            EXPECT_EQ(written.height, 7812);
+        } else {
+            EXPECT_NE(run.exit_code, 0) << c.arguments << "\n" << run.out;
+            EXPECT_NE(run.out.find("at most 64000000 pixels (8000x8000)"), std::string::npos) << c.arguments << "\n" << run.out;
+            EXPECT_FALSE(std::filesystem::exists(png));
+        }
+    }
+}
+
+// A member that runs until cancelled ends on Ctrl-C: one line and exit code 130, as the help says.
+TEST_F(Command, CallOfAMemberThatNeverEndsStopsOnInterrupt)
+{
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(output[1], STDOUT_FILENO);
+        ::dup2(output[1], STDERR_FILENO);
+        ::close(output[0]);
+        ::execl(VELMO_EXE, VELMO_EXE, "call", "Velmo10.clsKxLumoEffectsRealSnowA", "RealSnowEffect", "Nothing", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(output[1]);
+    // Interrupted once it catches the signal, as a person presses Ctrl-C while it runs.
+    auto catches_interrupt = [&] {
+        std::ifstream status("/proc/" + std::to_string(child) + "/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.starts_with("SigCgt:"))
+                return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+        }
+        return false;
+    };
+    int status = 0;
+    while (!catches_interrupt() && ::waitpid(child, &status, WNOHANG) == 0)
+        ::usleep(1000);
+    ::kill(child, SIGINT);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    std::string out;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(output[0], buffer, sizeof buffer)) > 0;)
+        out.append(buffer, size_t(n));
+    ::close(output[0]);
+    ASSERT_TRUE(WIFEXITED(status)) << out;
+    EXPECT_EQ(WEXITSTATUS(status), 130) << out;
+    EXPECT_EQ(out, "velmo: call of RealSnowEffect interrupted\n");
+    EXPECT_NE(velmo("call --help").out.find("Ctrl-C"), std::string::npos);
+}
+
+// A picture input that never ends (a FIFO without writer, a device) is one line and exit code 1,
+// at once, from every command that loads a picture.
+TEST_F(Command, PictureInputsThatNeverEndAreRefusedInOneLine)
+{
+    const auto fifo = dir / "fifo.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string cases[] = {
+        "skin " + fifo.string(),
+        "skin /dev/zero",
+        "snow -i " + fifo.string() + " --frames 1 -o " + (dir / "s.png").string(),
+        "snow -i /dev/urandom --frames 1 -o " + (dir / "s.png").string(),
+    };
+    for (const auto& arguments : cases) {
+        Outcome run = velmo(arguments);
+        EXPECT_EQ(run.exit_code, 1) << arguments << "\n" << run.out;
+        EXPECT_TRUE(run.out.starts_with("velmo: ")) << arguments << "\n" << run.out;
+        EXPECT_NE(run.out.find("not a regular file"), std::string::npos) << arguments << "\n" << run.out;
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << arguments << "\n" << run.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "s.png"));
 }
 
 // The help's description names only uses that have a command.
