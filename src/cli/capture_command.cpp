@@ -26,13 +26,6 @@ namespace {
 
 using namespace velmo::platform;
 
-// A failure the command reports as one line and exit code 1.
-struct CaptureFailure {
-    std::string message;
-};
-
-[[noreturn]] void fail(std::string message) { throw CaptureFailure { std::move(message) }; }
-
 ObjectRef call(const ObjectRef& object, std::string_view member, std::vector<Variant> args = {})
 {
     std::vector<Variant*> refs;
@@ -87,12 +80,11 @@ gfx::Rect parse_rect(const std::string& text)
 void write_picture(const ObjectRef& object, const std::filesystem::path& png)
 {
     auto picture = std::dynamic_pointer_cast<Picture>(object);
-    const gfx::Bitmap* pixels = picture ? bitmap_pixels(picture->bitmap()) : nullptr;
+    const gfx::Bitmap* pixels = picture ? picture->pixels() : nullptr;
     if (!pixels || pixels->size().is_empty())
         fail("the capture gave no picture");
 
-    if (auto problem = codecs::write_png_whole(*pixels, png))
-        fail(*problem);
+    codecs::write_png_whole(*pixels, png);
 }
 
 gfx::Size size_of(const RECT& r) { return { r.right - r.left, r.bottom - r.top }; }
@@ -197,9 +189,6 @@ void add_capture_command(CLI::App& app)
     command->callback([options] {
         try {
             run_capture(*options);
-        } catch (const CaptureFailure& failure) {
-            std::cerr << "velmo: " << failure.message << "\n";
-            throw CLI::RuntimeError(1);
         } catch (const Error& error) {
             print_error(error);
             throw CLI::RuntimeError(1);
@@ -244,10 +233,9 @@ int write_capture_demo(const std::filesystem::path& dir)
     for (const auto& shot : shots) {
         try {
             write_picture(call(capture, shot.member, shot.args), folder / shot.file);
-        } catch (const CaptureFailure& failure) {
-            std::cerr << "velmo: " << shot.member << ": " << failure.message << "\n";
-            ++failures;
-        } catch (const Error& error) {
+        } catch (Error& error) {
+            if (error.number() == command_failure)
+                error = Error(command_failure, error.source(), std::string(shot.member) + ": " + error.description());
             print_error(error);
             ++failures;
         }

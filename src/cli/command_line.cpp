@@ -71,7 +71,8 @@ try {
         return app.exit(error) == 0 ? 0 : 1;
     }
     return 0;
-} catch (const velmo::Error& error) {
+} catch (velmo::Error& error) {
+    error.set_source_if_empty("velmo");
     velmo::cli::print_error(error);
     return 1;
 } catch (const std::exception& error) {

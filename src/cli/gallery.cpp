@@ -15,6 +15,7 @@
 #include "automation/registry.h"
 #include "cli/error_output.h"
 #include "cli/picture_limits.h"
+#include "codecs/atomic_file.h"
 #include "gradients/gradients.h"
 #include "host/form.h"
 #include "host/picture_box.h"
@@ -121,7 +122,7 @@ PixelSize parse_size(const std::string& text)
     int height = 0;
     char tail = 0;
     if (std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &tail) != 2 || !size_refusal(width, height).empty())
-        throw std::invalid_argument(std::string("size must be WxH in pixels, ") + size_limits_text + ", e.g. 640x480: " + text);
+        fail(std::string("size must be WxH in pixels, ") + size_limits_text + ", e.g. 640x480: " + text);
     return { width, height };
 }
 
@@ -138,7 +139,15 @@ ObjectRef paint_member(std::string_view member, std::vector<Variant> args, Surfa
     for (auto& arg : args)
         refs.push_back(&arg);
     late::invoke(painter, member, Invoke::Call, refs);
-    std::static_pointer_cast<host::Surface>(surface)->write_png(png);
+    auto& painted = *std::static_pointer_cast<host::Surface>(surface);
+    codecs::write_whole(png, [&](const std::filesystem::path& file) {
+        try {
+            painted.write_png(file);
+            return true;
+        } catch (const Error&) {
+            return false;
+        }
+    });
     return surface;
 }
 
@@ -236,8 +245,9 @@ void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std:
         cairo_show_text(cr.get(), label.c_str());
         cairo_restore(cr.get());
     }
-    if (cairo_surface_write_to_png(sheet.get(), png.c_str()) != CAIRO_STATUS_SUCCESS)
-        throw Error(err::PathFileAccess, "velmo", "cannot write " + png.string());
+    codecs::write_whole(png, [&](const std::filesystem::path& file) {
+        return cairo_surface_write_to_png(sheet.get(), file.c_str()) == CAIRO_STATUS_SUCCESS;
+    });
 }
 
 }  // namespace velmo::cli

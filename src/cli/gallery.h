@@ -22,7 +22,7 @@ struct PixelSize {
 // the reason when that cannot be done (a regular file in the way, no permission).
 void create_folder(const std::filesystem::path& dir);
 
-// "640x480" -> {640, 480}; throws CLI-friendly std::invalid_argument on anything else.
+// "640x480" -> {640, 480}; a command failure (cli::fail) on anything else.
 PixelSize parse_size(const std::string& text);
 
 // Creates a surface of that client size, calls `member` of a new painter with the surface followed

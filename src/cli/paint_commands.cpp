@@ -45,8 +45,8 @@ void add_paint_command(CLI::App& app)
         PixelSize size;
         try {
             size = parse_size(options->size);
-        } catch (const std::invalid_argument& e) {
-            throw CLI::ValidationError("--size", e.what());
+        } catch (const Error& error) {
+            throw CLI::ValidationError("--size", error.description());
         }
         const auto& members = gradients::clsKxLumoGradientsA::info().members;
         bool known = std::any_of(members.begin(), members.end(),
@@ -86,8 +86,8 @@ void add_gallery_command(CLI::App& app)
         PixelSize size;
         try {
             size = parse_size(options->size);
-        } catch (const std::invalid_argument& e) {
-            throw CLI::ValidationError("--size", e.what());
+        } catch (const Error& error) {
+            throw CLI::ValidationError("--size", error.description());
         }
         try {
             auto pictures = write_gallery(options->output, size);

@@ -20,12 +20,6 @@ namespace {
 
 using namespace velmo::platform;
 
-struct PickFailure {
-    std::string message;
-};
-
-[[noreturn]] void fail(std::string message) { throw PickFailure { std::move(message) }; }
-
 struct Options {
     int interval = 0;  // 0: the picker's own default, 100 ms
     int count = 0;     // 0: until interrupted
@@ -148,9 +142,6 @@ void add_pick_command(CLI::App& app)
         try {
             check(*options, interval->count() > 0, count->count() > 0);
             run_pick(*options);
-        } catch (const PickFailure& failure) {
-            std::cerr << "velmo: " << failure.message << "\n";
-            throw CLI::RuntimeError(1);
         } catch (const Error& error) {
             print_error(error);
             throw CLI::RuntimeError(1);

@@ -1,7 +1,6 @@
 #include "cli/real_display.h"
 
-#include <stdexcept>
-
+#include "cli/error_output.h"
 #include "platform/messages.h"
 #include "platform/user.h"
 #include "platform/x11/display_choice.h"
@@ -52,7 +51,7 @@ void keep_shown(HWND window, RightClick right_click)
         DispatchMessageA(&msg);
         if (display_lost()) {
             KillTimer(0, heartbeat);
-            throw std::runtime_error("the connection to the X display was lost");
+            fail("the connection to the X display was lost");
         }
     }
     KillTimer(0, heartbeat);

@@ -13,6 +13,7 @@
 #include "automation/dynamic_object.h"
 #include "automation/late.h"
 #include "automation/registry.h"
+#include "cli/error_output.h"
 #include "cli/real_display.h"
 #include "codecs/png_output.h"
 #include "host/form.h"
@@ -29,13 +30,6 @@ namespace {
 
 using namespace velmo::platform;
 
-// A failure the command reports as one line and exit code 1.
-struct SkinFailure {
-    std::string message;
-};
-
-[[noreturn]] void fail(std::string message) { throw SkinFailure { std::move(message) }; }
-
 struct Options {
     std::string skin;
     std::string output;
@@ -48,17 +42,18 @@ gfx::Size skin_size(const std::string& file)
 {
     if (file.empty())
         fail("no skin file given");
+    std::shared_ptr<Picture> picture;
     try {
-        auto picture = std::dynamic_pointer_cast<Picture>(host::LoadPicture(file));
-        gfx::Size size = picture ? picture->pixel_size() : gfx::Size {};
-        if (size.is_empty())
-            fail(file + ": the picture is empty");
-        if (auto refusal = size_refusal(size.width, size.height); !refusal.empty())
-            fail(file + ": " + refusal);
-        return size;
+        picture = std::dynamic_pointer_cast<Picture>(host::LoadPicture(file));
     } catch (const Error& error) {
         fail(file + ": " + error.description());
     }
+    gfx::Size size = picture ? picture->pixel_size() : gfx::Size {};
+    if (size.is_empty())
+        fail(file + ": the picture is empty");
+    if (auto refusal = size_refusal(size.width, size.height); !refusal.empty())
+        fail(file + ": " + refusal);
+    return size;
 }
 
 // On the memory display the screen grows to hold the skin, so that the capture shows all of it.
@@ -108,8 +103,7 @@ void write_capture(gfx::Rect area, const std::filesystem::path& png)
     gfx::Bitmap capture(shown.size());
     capture.copy_from(*source->bitmap, shown.translated(source->origin), { 0, 0 });
 
-    if (auto problem = codecs::write_png_whole(capture, png))
-        fail(*problem);
+    codecs::write_png_whole(capture, png);
 }
 
 void run(const Options& o)
@@ -177,8 +171,8 @@ void add_skin_command(CLI::App& app)
     command->callback([options] {
         try {
             run(*options);
-        } catch (const SkinFailure& failure) {
-            std::fprintf(stderr, "velmo: %s\n", failure.message.c_str());
+        } catch (const Error& error) {
+            print_error(error);
             throw CLI::RuntimeError(1);
         }
     });

@@ -18,9 +18,12 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
-#include "codecs/animation_writer.h"
+#include "cli/error_output.h"
 #include "cli/picture_limits.h"
 #include "cli/real_display.h"
+#include "codecs/animation_writer.h"
+#include "codecs/atomic_file.h"
+#include "gfx/png_writer.h"
 #include "effects/real_snow.h"
 #include "host/do_events.h"
 #include "host/load_picture.h"
@@ -47,7 +50,7 @@ OutputKind output_kind(const std::filesystem::path& file)
         return OutputKind::Gif;
     if (ext == ".png")
         return OutputKind::Png;
-    throw std::runtime_error("cannot tell what to write from the name " + file.string() + ": use .webp, .gif or .png");
+    fail("cannot tell what to write from the name " + file.string() + ": use .webp, .gif or .png");
 }
 
 Long rgb(int r, int g, int b) { return Long(r + g * 256 + b * 65536); }
@@ -90,14 +93,14 @@ std::shared_ptr<host::PictureBox> make_box(const SnowRequest& request)
     try {
         loaded = host::LoadPicture(request.picture->string());
     } catch (const Error& error) {
-        throw std::runtime_error("cannot read picture " + request.picture->string() + ": " + error.description());
+        fail("cannot read picture " + request.picture->string() + ": " + error.description());
     }
     auto picture = std::dynamic_pointer_cast<platform::Picture>(loaded);
     gfx::Size size = picture ? picture->pixel_size() : gfx::Size {};
     if (size.width < 1 || size.height < 1)
-        throw std::runtime_error("cannot read picture " + request.picture->string() + ": it holds no pixels");
+        fail("cannot read picture " + request.picture->string() + ": it holds no pixels");
     if (auto refusal = size_refusal(size.width, size.height); !refusal.empty())
-        throw std::runtime_error(request.picture->string() + ": " + refusal);
+        fail(request.picture->string() + ": " + refusal);
     auto box = host::PictureBox::create(size.width, size.height);
     late::let(box, "ScaleMode", Integer(3));
     late::set(box, "Picture", loaded);
@@ -105,70 +108,34 @@ std::shared_ptr<host::PictureBox> make_box(const SnowRequest& request)
     return box;
 }
 
-// The box's persistent image as top-down 0x00RRGGBB rows.
-void read_frame(host::PictureBox& box, std::vector<uint32_t>& pixels)
+// The box's persistent image, the picture that holds what the effect drew.
+std::shared_ptr<platform::Picture> image_of(host::PictureBox& box)
+{
+    auto image = std::dynamic_pointer_cast<platform::Picture>(box.get_Image());
+    const gfx::Bitmap* pixels = image ? image->pixels() : nullptr;
+    if (!pixels || pixels->width() < box.client_width() || pixels->height() < box.client_height())
+        fail("cannot read the picture box's image");
+    return image;
+}
+
+// The client area of the box's persistent image as top-down 0x00RRGGBB rows.
+void read_frame(host::PictureBox& box, std::vector<uint32_t>& frame)
 {
     int w = box.client_width();
     int h = box.client_height();
-    pixels.resize(size_t(w) * h);
-    platform::BITMAPINFO info {};
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biBitCount = 32;
-    auto dc = static_cast<platform::HDC>(box.get_hDC().value());
-    auto image = std::static_pointer_cast<platform::Picture>(box.get_Image());
-    auto bitmap = static_cast<platform::HBITMAP>(image->Handle().value());
-    if (platform::GetDIBits(dc, bitmap, 0, h, pixels.data(), &info, platform::DIB_RGB_COLORS) != h)
-        throw std::runtime_error("cannot read the picture box's image");
-    for (auto& p : pixels)
-        p &= 0xFFFFFF;
+    auto image = image_of(box);
+    const gfx::Bitmap& pixels = *image->pixels();
+    frame.resize(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::copy_n(pixels.scanline(y), w, frame.begin() + ptrdiff_t(y) * w);
 }
-
-// A file beside the output that becomes it only when complete.
-class PartialFile {
-public:
-    explicit PartialFile(const std::filesystem::path& target) : target_(target)
-    {
-        auto dir = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-        std::string pattern = (dir / ("." + target.filename().string() + ".partial-XXXXXX")).string();
-        int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
-            throw std::runtime_error("cannot write " + target.string() + ": " + std::strerror(errno));
-        // mkstemp makes the file private; the result gets the mode any new file would.
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
-        ::close(fd);
-        path_ = pattern;
-    }
-    ~PartialFile()
-    {
-        if (!path_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove(path_, ignored);
-        }
-    }
-    const std::filesystem::path& path() const { return path_; }
-    void commit()
-    {
-        std::error_code error;
-        std::filesystem::rename(path_, target_, error);
-        if (error)
-            throw std::runtime_error("cannot write " + target_.string() + ": " + error.message());
-        path_.clear();
-    }
-
-private:
-    std::filesystem::path target_;
-    std::filesystem::path path_;
-};
 
 int parse_frames(const std::string& text)
 {
     int frames = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), frames);
     if (error != std::errc() || end != text.data() + text.size() || frames < 1)
-        throw std::runtime_error("--frames needs a whole number of at least 1, not " + text);
+        fail("--frames needs a whole number of at least 1, not " + text);
     return frames;
 }
 
@@ -177,7 +144,7 @@ double parse_seed(const std::string& text)
     char* end = nullptr;
     double seed = std::strtod(text.c_str(), &end);
     if (text.empty() || *end != '\0' || !std::isfinite(seed))
-        throw std::runtime_error("--seed needs a number, not " + text);
+        fail("--seed needs a number, not " + text);
     return seed;
 }
 
@@ -209,12 +176,12 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
     int width = box->client_width();
     int height = box->client_height();
 
-    PartialFile partial(request.output);
+    codecs::AtomicFile partial(request.output);
     std::unique_ptr<codecs::AnimationWriter> writer;
     if (kind == OutputKind::WebP)
-        writer = codecs::make_webp_writer(partial.path(), width, height, frame_ms);
+        writer = codecs::make_webp_writer(partial, width, height, frame_ms);
     else if (kind == OutputKind::Gif)
-        writer = codecs::make_gif_writer(partial.path(), width, height, frame_ms / 10);
+        writer = codecs::make_gif_writer(partial, width, height, frame_ms / 10);
 
     // Runs inside each frame's message pump, after the frame was written to the picture: keeps the
     // frame, and ends the effect once it has them all. Its own failure ends the effect too, and is
@@ -242,11 +209,10 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
     if (writer) {
         writer->finish();
     } else {
-        try {
-            box->write_png(partial.path());
-        } catch (const Error& error) {
-            throw std::runtime_error("cannot write " + request.output.string() + ": " + error.description());
-        }
+        auto image = image_of(*box);
+        errno = 0;
+        if (!gfx::write_png(*image->pixels(), { 0, 0, width, height }, partial.path()))
+            partial.fail(errno);
     }
     partial.commit();
 }
@@ -267,7 +233,7 @@ void show_snow(const SnowRequest& request)
         return !lost && platform::IsWindow(top);
     });
     if (lost)
-        throw std::runtime_error("the connection to the X display was lost");
+        fail("the connection to the X display was lost");
 }
 
 void add_snow_command(CLI::App& app)
@@ -297,23 +263,23 @@ void add_snow_command(CLI::App& app)
         try {
             SnowRequest request;
             if (options->show && !options->output.empty())
-                throw std::runtime_error("--show writes no file: give either --show or -o");
+                fail("--show writes no file: give either --show or -o");
             if (options->show && !on_real_display())
-                throw std::runtime_error("--show needs a real display: put --display x11 (or auto) before the command");
+                fail("--show needs a real display: put --display x11 (or auto) before the command");
             if (options->output.empty() && !options->show)
-                throw std::runtime_error("snow needs -o FILE (.webp, .gif or .png)");
+                fail("snow needs -o FILE (.webp, .gif or .png)");
             request.output = options->output;
             if (!options->show)
                 output_kind(request.output);
             if (!options->input.empty() && !options->size.empty())
-                throw std::runtime_error("--size is for the default picture; a picture given with -i keeps its own size");
+                fail("--size is for the default picture; a picture given with -i keeps its own size");
             if (!options->input.empty())
                 request.picture = options->input;
             if (!options->size.empty()) {
                 try {
                     request.size = parse_size(options->size);
-                } catch (const std::invalid_argument& e) {
-                    throw std::runtime_error(std::string("--size: ") + e.what());
+                } catch (const Error& error) {
+                    fail("--size: " + error.description());
                 }
             }
             request.frames = parse_frames(options->frames);
@@ -335,10 +301,10 @@ void add_snow_command(CLI::App& app)
             }
             write_snow(request, progress);
             std::cout << "Wrote " << request.output.string() << "\n";
-        } catch (const std::exception& e) {
+        } catch (const Error& error) {
             if (::isatty(STDERR_FILENO) == 1)
                 std::fprintf(stderr, "\r\033[K");
-            std::fprintf(stderr, "velmo: %s\n", e.what());
+            print_error(error);
             throw CLI::RuntimeError(1);
         }
     });

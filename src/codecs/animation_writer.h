@@ -1,14 +1,15 @@
 // Animations written frame by frame: animated WebP (lossless) and GIF. Frames are top-down rows
 // of 0x00RRGGBB words, all of the size given when the writer was made.
 //
-// Errors (a file that cannot be written, an encoder failure) leave as std::runtime_error with a
-// line fit for the user; the caller removes whatever part of the file was written.
+// The writers write to an AtomicFile's path; errors (a file that cannot be written, an encoder
+// failure) are its error 75, naming the file the user asked for. The caller commits the file.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <span>
+
+#include "codecs/atomic_file.h"
 
 namespace velmo::codecs {
 
@@ -21,11 +22,11 @@ public:
 };
 
 // Every frame shows for `frame_ms` milliseconds; the animation loops.
-std::unique_ptr<AnimationWriter> make_webp_writer(const std::filesystem::path& file, int width, int height, int frame_ms);
+std::unique_ptr<AnimationWriter> make_webp_writer(const AtomicFile& file, int width, int height, int frame_ms);
 
 // One global palette: the first frame's colours with black and white when they fit in 255,
 // otherwise a fixed 6 x 7 x 6 colour cube. Each later frame stores only the rectangle that
 // changed, its unchanged pixels transparent. The delay is in hundredths of a second.
-std::unique_ptr<AnimationWriter> make_gif_writer(const std::filesystem::path& file, int width, int height, int delay_cs);
+std::unique_ptr<AnimationWriter> make_gif_writer(const AtomicFile& file, int width, int height, int delay_cs);
 
 }  // namespace velmo::codecs

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -99,12 +98,12 @@ private:
 
 class GifWriter : public AnimationWriter {
 public:
-    GifWriter(const std::filesystem::path& file, int width, int height, int delay_cs)
-        : file_name_(file.string())
+    GifWriter(const AtomicFile& file, int width, int height, int delay_cs)
+        : target_(file)
         , width_(width)
         , height_(height)
         , delay_cs_(delay_cs)
-        , file_(std::fopen(file_name_.c_str(), "wb"))
+        , file_(std::fopen(file.path().c_str(), "wb"))
     {
         if (!file_)
             fail();
@@ -156,7 +155,7 @@ public:
     }
 
 private:
-    [[noreturn]] void fail() const { throw std::runtime_error("cannot write " + file_name_ + ": " + std::strerror(errno)); }
+    [[noreturn]] void fail() const { target_.fail(errno); }
 
     void put(std::initializer_list<uint8_t> bytes) { put(bytes.begin(), bytes.size()); }
     void put(const uint8_t* bytes, size_t n)
@@ -260,7 +259,7 @@ private:
         put(encoded_.data(), encoded_.size());
     }
 
-    std::string file_name_;
+    const AtomicFile& target_;
     int width_;
     int height_;
     int delay_cs_;
@@ -276,7 +275,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AnimationWriter> make_gif_writer(const std::filesystem::path& file, int width, int height, int delay_cs)
+std::unique_ptr<AnimationWriter> make_gif_writer(const AtomicFile& file, int width, int height, int delay_cs)
 {
     return std::make_unique<GifWriter>(file, width, height, delay_cs);
 }

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 
+#include "automation/error.h"
 #include "codecs/animation_writer.h"
 
 namespace velmo::codecs {
@@ -17,15 +17,15 @@ namespace {
 
 class WebpWriter : public AnimationWriter {
 public:
-    WebpWriter(const std::filesystem::path& file, int width, int height, int frame_ms)
-        : file_name_(file.string())
+    WebpWriter(const AtomicFile& file, int width, int height, int frame_ms)
+        : file_(file)
         , width_(width)
         , height_(height)
         , frame_ms_(frame_ms)
     {
         WebPAnimEncoderOptions options;
         if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config_))
-            throw std::runtime_error("the WebP encoder does not match its headers");
+            file_.fail("the WebP encoder does not match its headers");
         options.anim_params.loop_count = 0;
         options.kmax = 0;  // no forced key frames: each frame is what changed
         config_.lossless = 1;
@@ -33,9 +33,9 @@ public:
         config_.quality = 0;
         encoder_ = WebPAnimEncoderNew(width, height, &options);
         if (!encoder_)
-            throw std::runtime_error("cannot start a WebP animation of " + std::to_string(width) + "x" + std::to_string(height));
+            file_.fail("cannot start a WebP animation of " + std::to_string(width) + "x" + std::to_string(height));
         if (!WebPPictureInit(&picture_))
-            throw std::runtime_error("the WebP encoder does not match its headers");
+            file_.fail("the WebP encoder does not match its headers");
         picture_.use_argb = 1;
         picture_.width = width;
         picture_.height = height;
@@ -51,7 +51,7 @@ public:
     {
         // Little-endian 0x00RRGGBB words are the bytes blue, green, red, unused.
         if (!WebPPictureImportBGRX(&picture_, reinterpret_cast<const uint8_t*>(pixels.data()), width_ * 4))
-            throw std::runtime_error("out of memory for a WebP frame");
+            throw Error(err::OutOfMemory, "velmo", "out of memory for a WebP frame");
         if (!WebPAnimEncoderAdd(encoder_, &picture_, timestamp_, &config_))
             encoder_failed();
         timestamp_ += frame_ms_;
@@ -63,23 +63,23 @@ public:
         WebPDataInit(&data);
         if (!WebPAnimEncoderAdd(encoder_, nullptr, timestamp_, nullptr) || !WebPAnimEncoderAssemble(encoder_, &data))
             encoder_failed();
-        std::FILE* file = std::fopen(file_name_.c_str(), "wb");
+        std::FILE* file = std::fopen(file_.path().c_str(), "wb");
         bool written = file && std::fwrite(data.bytes, 1, data.size, file) == data.size;
         int saved = errno;
         bool closed = file && std::fclose(file) == 0;
         WebPDataClear(&data);
         if (!written || !closed)
-            throw std::runtime_error("cannot write " + file_name_ + ": " + std::strerror(written ? errno : saved));
+            file_.fail(written ? errno : saved);
     }
 
 private:
     [[noreturn]] void encoder_failed() const
     {
         const char* why = WebPAnimEncoderGetError(encoder_);
-        throw std::runtime_error(std::string("WebP encoder: ") + (why && *why ? why : "failed"));
+        file_.fail(std::string("WebP encoder: ") + (why && *why ? why : "failed"));
     }
 
-    std::string file_name_;
+    const AtomicFile& file_;
     int width_;
     int height_;
     int frame_ms_;
@@ -91,7 +91,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<AnimationWriter> make_webp_writer(const std::filesystem::path& file, int width, int height, int frame_ms)
+std::unique_ptr<AnimationWriter> make_webp_writer(const AtomicFile& file, int width, int height, int frame_ms)
 {
     return std::make_unique<WebpWriter>(file, width, height, frame_ms);
 }

@@ -12,6 +12,7 @@
 
 #include "automation/component_loader.h"
 #include "automation/registry.h"
+#include "codecs/atomic_file.h"
 
 namespace {
 
@@ -52,20 +53,14 @@ int main(int argc, char** argv)
         }
     }
     // Written whole or not at all, so a failed run leaves no half file for the loader.
-    auto partial = output;
-    partial += ".partial";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << text;
-        if (!out.flush()) {
-            std::fprintf(stderr, "velmo_register_tool: cannot write %s\n", partial.c_str());
-            return 1;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(partial, output, ec);
-    if (ec) {
-        std::fprintf(stderr, "velmo_register_tool: cannot write %s: %s\n", output.c_str(), ec.message().c_str());
+    try {
+        velmo::codecs::write_whole(output, [&](const std::filesystem::path& file) {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out << text;
+            return static_cast<bool>(out.flush());
+        });
+    } catch (const velmo::Error& error) {
+        std::fprintf(stderr, "velmo_register_tool: %s\n", error.description().c_str());
         return 1;
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/display.h"
 #include "platform/gdi.h"
 
 namespace velmo::platform {
@@ -49,6 +50,8 @@ void Picture::let_hPal(Long palette) { palette_ = static_cast<HPALETTE>(palette.
 Integer Picture::Type() { return bitmap_ ? type_bitmap : type_none; }
 Long Picture::Width() { return pixels_to_himetric(pixel_size().width); }
 Long Picture::Height() { return pixels_to_himetric(pixel_size().height); }
+
+const gfx::Bitmap* Picture::pixels() const { return bitmap_ ? bitmap_pixels(bitmap_) : nullptr; }
 
 gfx::Size Picture::pixel_size() const
 {

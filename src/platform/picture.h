@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "automation/object.h"
+#include "gfx/bitmap.h"
 #include "gfx/size.h"
 #include "platform/types.h"
 
@@ -40,6 +41,8 @@ public:
     bool owns() const { return ownership_ == Ownership::Owns; }
     // The bitmap's size in pixels; empty when the bitmap is gone.
     gfx::Size pixel_size() const;
+    // The bitmap's pixels; none when there is no bitmap or it is gone.
+    const gfx::Bitmap* pixels() const;
 
 private:
     HBITMAP bitmap_;

@@ -5,15 +5,21 @@
 #include "support/png_file.h"
 
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -250,6 +256,60 @@ TEST_F(Command, PictureInputsThatNeverEndAreRefusedInOneLine)
         EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << arguments << "\n" << run.out;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "s.png"));
+}
+
+// Every command that writes a picture writes it whole: a name as long as a folder takes works, a
+// device node is written to and stays a device, and on a full disk the earlier file is kept and the
+// one line names the user's file and the reason.
+TEST_F(Command, OutputsAreWrittenWholeAndDevicesStayDevices)
+{
+    namespace fs = std::filesystem;
+    const std::string writers[] = {
+        "paint HorizGradient 0 0 0 255 255 255 False --size 64x48 -o ",
+        "capture -o ",
+        "snow --size 64x48 --frames 1 --seed 1 -o ",
+    };
+    const fs::path long_name = dir / (std::string(NAME_MAX - 4, 'l') + ".png");
+    const fs::path node = dir / "null.png";
+    const bool root_nodes = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer);
+        Outcome run = velmo(writer + long_name.string());
+        ASSERT_EQ(run.exit_code, 0) << run.out;
+        Png png = load_png(long_name);
+        EXPECT_GT(png.width, 0);
+        if (!writer.starts_with("capture"))
+            EXPECT_EQ(png.height, 48);
+        fs::remove(long_name);
+        if (root_nodes) {
+            Outcome into_node = velmo(writer + node.string());
+            EXPECT_EQ(into_node.exit_code, 0) << into_node.out;
+            EXPECT_TRUE(fs::is_character_file(node));
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), root_nodes ? 1 : 0) << "no temporary file is left";
+    }
+    if (!root_nodes)
+        GTEST_SKIP() << "device nodes and a small tmpfs need root";
+
+    const fs::path disk = dir / "disk";
+    fs::create_directories(disk);
+    ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k"), 0) << std::strerror(errno);
+    struct Unmount {
+        const fs::path& at;
+        ~Unmount() { ::umount(at.c_str()); }
+    } unmount { disk };
+    const fs::path earlier = disk / "out.png";
+    std::ofstream(earlier) << "earlier";
+    std::ofstream(disk / "filler") << std::string(128 * 1024, 'f');  // fills the disk
+    for (const auto& writer : writers) {
+        SCOPED_TRACE(writer);
+        Outcome run = velmo(writer + earlier.string());
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.out, "velmo: error 75 (velmo): Cannot write " + earlier.string() + ": " + std::strerror(ENOSPC) + "\n");
+        std::ifstream in(earlier);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "earlier");
+        EXPECT_EQ(std::distance(fs::directory_iterator(disk), {}), 2) << "no temporary file is left";
+    }
 }
 
 // The help's description names only uses that have a command.

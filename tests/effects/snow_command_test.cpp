@@ -192,7 +192,7 @@ TEST_F(SnowCommand, RefusesBadInputInOneLineLeavingNothing)
         { "-o " + at("out"), ".webp, .gif or .png" },
         { "--frames 2", "-o FILE" },
         { "-i " + at("words.png") + " --size 10x10 -o " + at("out.gif"), "--size" },
-        { "--frames 2 -o " + at("no-such-folder/out.gif"), "cannot write" },
+        { "--frames 2 -o " + at("no-such-folder/out.gif"), "error 75 (velmo): Cannot write " + at("no-such-folder/out.gif") + ": " },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments);
