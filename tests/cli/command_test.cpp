@@ -278,8 +278,9 @@ TEST_F(Command, OutputsAreWrittenWholeAndDevicesStayDevices)
         ASSERT_EQ(run.exit_code, 0) << run.out;
         Png png = load_png(long_name);
         EXPECT_GT(png.width, 0);
-        if (!writer.starts_with("capture"))
+        if (!writer.starts_with("capture")) {
             EXPECT_EQ(png.height, 48);
+        }
         fs::remove(long_name);
         if (root_nodes) {
             Outcome into_node = velmo(writer + node.string());

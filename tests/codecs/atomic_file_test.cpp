@@ -82,10 +82,12 @@ TEST_F(AtomicFileTest, WritesWholeOrKeepsTheEarlierFile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.substr(0, 20) + (c.earlier ? " earlier" : " new") + (c.succeeds ? " succeeds" : " fails"));
+        for (const auto& entry : fs::directory_iterator(folder_))
+            fs::remove(entry.path());
         fs::path target = folder_ / c.name;
-        fs::remove(target);
-        if (c.earlier)
+        if (c.earlier) {
             ASSERT_TRUE(put(target, "earlier"));
+        }
         fs::path written_to;
         auto write = [&](const fs::path& file) {
             written_to = file;
@@ -106,8 +108,9 @@ TEST_F(AtomicFileTest, WritesWholeOrKeepsTheEarlierFile)
                 EXPECT_EQ(error.source(), "velmo");
                 EXPECT_EQ(error.description(), "Cannot write " + target.string() + ": " + std::strerror(ENOSPC));
             }
-            if (c.earlier)
+            if (c.earlier) {
                 EXPECT_EQ(read(target), "earlier");
+            }
         }
         EXPECT_NE(written_to, target) << "a regular file is written beside, then renamed";
         EXPECT_EQ(written_to.parent_path(), target.parent_path());
