@@ -21,7 +21,7 @@ enum class RightClick { Ignored, Closes };
 
 // Shows the top-level window holding `window` and delivers the thread's messages until it is
 // closed: by the window manager's close button, by Escape, or by a right click when asked. Throws
-// std::runtime_error when the connection to the display is lost meanwhile.
+// a command failure (cli::fail) when the connection to the display is lost meanwhile.
 void keep_shown(platform::HWND window, RightClick right_click = RightClick::Ignored);
 
 }  // namespace velmo::cli

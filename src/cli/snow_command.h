@@ -25,11 +25,11 @@ struct SnowRequest {
 
 // Runs the effect for request.frames frames and writes request.output through a temporary file
 // beside it, so that a failure leaves no file behind. `progress(done, total)` is called after
-// every frame. Failures leave as std::runtime_error with a line for the user.
+// every frame. Failures leave as velmo::Error with a line for the user.
 void write_snow(const SnowRequest& request, const std::function<void(int, int)>& progress = {});
 
 // Runs the effect with its window shown on the real display until the window is closed; the
-// frame count and output are not used. Throws std::runtime_error when the display is lost.
+// frame count and output are not used. Fails (cli::fail) when the display is lost.
 void show_snow(const SnowRequest& request);
 
 }  // namespace velmo::cli

@@ -124,7 +124,7 @@ TEST_F(SkinCommand, TheCaptureShowsTheDesktopThroughTheTransparentPixels)
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const stbi_uc* p = pixels.get() + (y * width + x) * 3;
-            gfx::Color expected = heart[y][x] == '.' ? desktop : gfx::Color::from_colorref(colour_of(heart[y][x]));
+            gfx::Color expected = heart[y][x] == '.' ? desktop : gfx::Color::from_colorref(color_of(heart[y][x]));
             ASSERT_EQ(gfx::Color(p[0], p[1], p[2]), expected) << x << "," << y;
         }
     }
