@@ -1,10 +1,11 @@
 #include "cli/real_display.h"
 
 #include "cli/error_output.h"
+#include "platform/display.h"
+#include "platform/display_backend.h"
 #include "platform/messages.h"
+#include "platform/registry/display_registry.h"
 #include "platform/user.h"
-#include "platform/x11/display_choice.h"
-#include "platform/x11/x11_backend.h"
 
 namespace velmo::cli {
 
@@ -13,22 +14,33 @@ using namespace velmo::platform;
 void add_display_option(CLI::App& app)
 {
     // Applied as soon as it is read, so the command after it already runs on the chosen display.
+    // A backend that cannot be had is one line on standard error (exit 1), as a command's own
+    // failure is.
     app.add_option_function<std::string>(
-           "--display",
-           [](const std::string& name) { x11::use_display(*x11::parse_display_choice(name)); },
-           "where windows show and the screen is read: memory (built in, the default), x11 (the X "
-           "server DISPLAY names) or auto (x11 when a server answers, else memory); also VELMO_DISPLAY")
+           "--display", [](const std::string& name) { use_display(name); },
+           "where windows show and the screen is read: memory (built in, the default), wayland (the "
+           "compositor WAYLAND_DISPLAY names), x11 (the X server DISPLAY names) or auto (the first of "
+           "those that answers, else memory); also "
+           "VELMO_DISPLAY. Connecting gives up after " + std::to_string(connect_timeout_ms / 1000) + " seconds")
         ->envname("VELMO_DISPLAY")
-        ->check(CLI::IsMember({ "memory", "x11", "auto" }))
+        ->check(CLI::IsMember(display_names()))
         ->trigger_on_parse();
 }
 
-bool on_real_display() { return x11::current_x11_backend() != nullptr; }
+bool on_real_display() { return display_backend().is_real(); }
 
-bool display_lost()
+std::optional<std::string> display_lost() { return display_backend().lost(); }
+
+void require_pointing(const char* option)
 {
-    auto* x = x11::current_x11_backend();
-    return x && x->connection().lost();
+    if (!on_real_display())
+        fail(std::string(option) + " needs a display a person can point at: run it with velmo --display x11");
+}
+
+void require_screen_pixels()
+{
+    if (auto reason = display_backend().screen_unreadable())
+        fail(*reason);
 }
 
 void keep_shown(HWND window, RightClick right_click)
@@ -49,9 +61,9 @@ void keep_shown(HWND window, RightClick right_click)
             break;
         }
         DispatchMessageA(&msg);
-        if (display_lost()) {
+        if (auto lost = display_lost()) {
             KillTimer(0, heartbeat);
-            fail("the connection to the X display was lost");
+            fail(*lost);
         }
     }
     KillTimer(0, heartbeat);

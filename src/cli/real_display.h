@@ -4,6 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <optional>
+#include <string>
+
 #include "platform/types.h"
 
 namespace velmo::cli {
@@ -14,8 +17,15 @@ void add_display_option(CLI::App& app);
 // Whether the thread's display is a real one, where a person can see and close windows.
 bool on_real_display();
 
-// Whether the connection to a real display has gone.
-bool display_lost();
+// Why the connection to a real display has gone, in one line; nothing while it is there.
+std::optional<std::string> display_lost();
+
+// Fails (cli::fail) unless a person can point at the display: nobody can on the memory display of
+// a command of its own, where `option` would wait for ever.
+void require_pointing(const char* option);
+
+// Fails (cli::fail) when the display cannot read the screen's pixels, rather than hand out black.
+void require_screen_pixels();
 
 enum class RightClick { Ignored, Closes };
 

@@ -14,10 +14,14 @@ thread_local std::deque<std::function<void()>> pending;
 
 void DoEvents()
 {
-    auto batch = std::move(pending);
-    pending.clear();
-    for (auto& handler : batch)
-        handler();
+    // Painters call this before every primitive, and moving a deque allocates: only a queue that
+    // holds something is taken.
+    if (!pending.empty()) {
+        auto batch = std::move(pending);
+        pending.clear();
+        for (auto& handler : batch)
+            handler();
+    }
     platform::pump_messages();
 }
 

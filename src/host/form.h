@@ -11,7 +11,7 @@ namespace velmo::host {
 
 class Form : public Surface {
 public:
-    // A hidden form whose client area is that many pixels.
+    /// A hidden form whose client area is that many pixels.
     static std::shared_ptr<Form> create(int client_width_px, int client_height_px);
 
     const ClassInfo& class_info() const override;

@@ -12,8 +12,8 @@ class Form;
 
 class PictureBox : public Surface {
 public:
-    // A picture box whose client area is that many pixels, on `parent`, or on a hidden form of
-    // its own when none is given. The box keeps its form alive.
+    /// A picture box whose client area is that many pixels, on `parent`, or on a hidden form of
+    /// its own when none is given. The box keeps its form alive.
     static std::shared_ptr<PictureBox> create(int width_px, int height_px, std::shared_ptr<Form> parent = nullptr);
 
     const ClassInfo& class_info() const override;

@@ -9,7 +9,7 @@
 
 namespace velmo::host {
 
-// Units of ScaleMode, ScaleX and ScaleY.
+/// Units of ScaleMode, ScaleX and ScaleY.
 enum class ScaleUnit : int16_t {
     User = 0, Twips = 1, Points = 2, Pixels = 3, Characters = 4, Inches = 5, Millimeters = 6, Centimeters = 7, Himetric = 8,
 };

@@ -18,7 +18,7 @@ public:
     float TwipsPerPixelY();
 };
 
-// The Screen object of the calling thread's display.
+/// The Screen object of the calling thread's display.
 ObjectRef screen();
 
 }  // namespace velmo::host

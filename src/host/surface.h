@@ -32,31 +32,31 @@ public:
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
 
-    // ---- For tests and commands ---------------------------------------------------------------
+    /// ---- For tests and commands ---------------------------------------------------------------
     platform::HWND window() const { return window_; }
     int client_width() const;
     int client_height() const;
     gfx::Size client_size() const { return { client_width(), client_height() }; }
-    // The colour Long (red + 256 * green + 65536 * blue) of a client pixel as shown: the
-    // persistent image's when AutoRedraw is on. -1 outside the client area.
+    /// The colour Long (red + 256 * green + 65536 * blue) of a client pixel as shown: the
+    /// persistent image's when AutoRedraw is on. -1 outside the client area.
     int32_t pixel(int x, int y) const;
-    // Writes the client area, as pixel() sees it, as a PNG; raises 75 when the file cannot be written.
+    /// Writes the client area, as pixel() sees it, as a PNG; raises 75 when the file cannot be written.
     void write_png(const std::filesystem::path& path) const;
 
-    // The scale, for the controls placed on this surface: units per client pixel, and the client
-    // pixel (fractional) of a position in units.
+    /// The scale, for the controls placed on this surface: units per client pixel, and the client
+    /// pixel (fractional) of a position in units.
     double units_per_pixel_x() const;
     double units_per_pixel_y() const;
     double pixels_from_x_units(double units) const;
     double pixels_from_y_units(double units) const;
 
-    // The host program's event sink: MouseDown, MouseMove, MouseUp (Button, Shift, X, Y, by
-    // reference; X and Y in the surface's scale) and Click, raised by name.
+    /// The host program's event sink: MouseDown, MouseMove, MouseUp (Button, Shift, X, Y, by
+    /// reference; X and Y in the surface's scale) and Click, raised by name.
     void connect_events(ObjectRef sink) { events_.connect(std::move(sink)); }
     void disconnect_events(const ObjectRef& sink) { events_.disconnect(sink); }
     EventSource* events() override { return &events_; }
 
-    // ---- Members ------------------------------------------------------------------------------
+    /// ---- Members ------------------------------------------------------------------------------
     Integer get_ScaleMode();
     void let_ScaleMode(Integer mode);
     float get_ScaleWidth();
@@ -70,7 +70,7 @@ public:
     float ScaleX(float value, Variant from, Variant to);
     float ScaleY(float value, Variant from, Variant to);
 
-    // Outer size and place, in the container's units (twips of the screen for a form).
+    /// Outer size and place, in the container's units (twips of the screen for a form).
     virtual float get_Width() = 0;
     virtual void let_Width(float value) = 0;
     virtual float get_Height() = 0;
@@ -117,16 +117,16 @@ public:
 
 protected:
     Surface() = default;
-    // The members every surface answers; each class's table starts with these.
+    /// The members every surface answers; each class's table starts with these.
     static std::vector<Member> shared_members();
-    // The events every surface raises.
+    /// The events every surface raises.
     static std::vector<Member> mouse_events();
-    // Takes the window made for this surface; gives it a paint handler.
+    /// Takes the window made for this surface; gives it a paint handler.
     void attach(platform::HWND window, gfx::Color back_color);
 
-    // The client area changed size: keep the persistent image and the scale in step.
+    /// The client area changed size: keep the persistent image and the scale in step.
     void client_resized();
-    // Paints the background (back colour, then picture) over the client area and the image.
+    /// Paints the background (back colour, then picture) over the client area and the image.
     void repaint_background();
     std::shared_ptr<platform::Picture> picture() const { return picture_; }
     virtual void picture_changed() { }
@@ -148,7 +148,7 @@ private:
     void paint_background_into(platform::HDC dc);
     void present();  // the image onto the window
     platform::HDC drawing_dc();
-    // The painter for the current drawing target, its viewport set; nullptr when there is none.
+    /// The painter for the current drawing target, its viewport set; nullptr when there is none.
     gfx::Painter* painter();
     void drawn();
 

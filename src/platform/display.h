@@ -41,6 +41,12 @@ struct DisplayOptions {
 // Replaces the calling thread's display with a new, empty one.
 void reset_display(const DisplayOptions& options = {});
 const DisplayOptions& display_options();
+// The backend the calling thread's display runs on; platform/registry/display_registry.h chooses it
+// by name.
+DisplayBackend& display_backend();
+// Another program's window, by the id its display server knows it by, as a handle of this display
+// (entered on first use); 0 on the memory display or when the server knows no such window.
+HWND foreign_window(uint64_t server_id);
 
 struct WindowDesc {
     HWND parent = 0;         // 0: a top-level window
@@ -97,6 +103,9 @@ std::optional<ReadingSource> reading_source(HDC dc);
 
 // The bitmap behind a bitmap handle, for copying pictures in and out; nullptr for a stale handle.
 const gfx::Bitmap* bitmap_pixels(HBITMAP bitmap);
+// Moves the pixels out of a bitmap, which is 0 x 0 afterwards; nothing for an unknown or stock
+// bitmap, or one selected into a device context.
+std::optional<gfx::Bitmap> take_bitmap_pixels(HBITMAP bitmap);
 
 // How many times the screen has been composed on this thread's display: reads of an unchanged
 // screen must not add to it.

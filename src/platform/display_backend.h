@@ -1,9 +1,13 @@
 // DisplayBackend: what the display asks of the world it runs in, and how that world answers. The
 // in-memory backend keeps the screen as a bitmap composed from the windows; a backend for a real
 // display server shows the windows there, reads the screen and the pointer back from it, and
-// turns its input events into calls on the InputSink. Everything else (handles, windows, device
+// turns what happens there into calls on the InputSink. Everything else (handles, windows, device
 // contexts, bitmaps, regions, the message queue and timers) is the display's own and the same for
 // every backend.
+//
+// The seam runs both ways and nowhere else: the display calls the members below, and a backend
+// reaches the display only through its InputSink (never through the display's internals or the
+// windowing calls), so calls never run display -> backend -> display by a side door.
 //
 // Threads: a backend belongs to the thread of its display. Every member is called on that thread,
 // except wake(), which any thread (or a signal handler) may call.
@@ -21,15 +25,22 @@
 // the time of its next timer; the backend blocks until then, until it has input (which it delivers
 // through the sink before returning), or until wake() is called. A backend on a server connection
 // polls its connection's file descriptor together with a wake-up pipe.
+//
+// A new backend: implement DisplayBackend in a library of its own (src/platform/NAME), give it a
+// BackendEntry, and add that entry to the registry (platform/registry/display_registry.h says how).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "gfx/bitmap.h"
+#include "platform/pointer_image.h"
 #include "platform/scene.h"
 #include "platform/types.h"
 
@@ -39,17 +50,52 @@ struct Window;
 
 enum class MouseButton : uint8_t { Left, Right, Middle };
 
-// Where a backend's input goes. Positions are in screen coordinates. The display turns each call
-// into queued input: mouse messages for the window under the pointer, or the one holding the
-// capture.
+// What a backend tells the display, and the little it reads back. Positions are in screen
+// coordinates. Pointer and buttons become queued input: mouse messages for the window under the
+// pointer, or the one holding the capture. Keys, close requests and placements are posted to or
+// applied on the named top-level window, as the display's own calls would do it.
 class InputSink {
 public:
     virtual void pointer_moved(gfx::Point screen) = 0;
     // The button went down or up at the pointer's current position.
     virtual void button_changed(MouseButton button, bool down) = 0;
+    // A key (a virtual-key code) went down or up while the top-level window had the keyboard.
+    virtual void key_changed(HWND window, int key, bool down) = 0;
+    // The window system asks the top-level window to close (its close button, say).
+    virtual void close_requested(HWND window) = 0;
+    // The window manager or the person moved or resized the top-level window: `outer` is its new
+    // outer rectangle. Placements the display asked for itself are not reported back.
+    virtual void window_placed(HWND window, gfx::Rect outer) = 0;
+
+    // Another program's window, known to the backend by the server's `id`, lies at `rect`: the
+    // display's handle for it, entered on first sight and kept up to date after.
+    virtual HWND foreign_window_seen(uint64_t id, gfx::Rect rect) = 0;
+    // The server knows no window `id` any more: its handle, if it had one, is dropped.
+    virtual void foreign_window_gone(uint64_t id) = 0;
+
+    // Reading back. The desktop stands for the server's root window.
+    virtual HWND desktop() const = 0;
+    // The window's state; nullptr for a handle that is not a window. Valid until windows change.
+    virtual const Window* window_state(HWND window) = 0;
+    // The pixels a window shows, its visible children drawn in, in window coordinates: what a
+    // backend puts on the server for a top-level window. nullptr for a handle that is not a window.
+    virtual const gfx::Bitmap* window_pixels(HWND window) = 0;
 
 protected:
     ~InputSink() = default;
+};
+
+// A backend cannot be had: no server answers, it does not answer in time, or the name is unknown.
+// The message is one line a person can act on.
+class BackendUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One monitor of the screen: the name the window system gives it and its place on the screen.
+struct Monitor {
+    std::string name;
+    gfx::Rect rect;
 };
 
 class DisplayBackend {
@@ -67,6 +113,14 @@ public:
     // `scene` only when it needs the layers.
     virtual const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) = 0;
 
+    // Why the screen's pixels cannot be read here (a compositor that offers no screen copies);
+    // nothing when they can. What reads the screen then says so instead of showing black.
+    virtual std::optional<std::string> screen_unreadable() const { return std::nullopt; }
+
+    // The monitors the screen is made of, in the window system's order; by default the whole
+    // screen is the one monitor.
+    virtual std::vector<Monitor> monitors() const { return { { "screen", gfx::Rect::of({}, screen_size()) } }; }
+
     // One pixel of the screen as a pixel word, for a backend that can read it without the whole
     // screen (a display server); nothing: the display reads it from screen().
     virtual std::optional<uint32_t> screen_pixel(gfx::Point) { return std::nullopt; }
@@ -77,9 +131,13 @@ public:
     virtual std::optional<gfx::Bitmap> screen_area(gfx::Rect) { return std::nullopt; }
 
     // The pointer, in screen coordinates. set_cursor_position moves it (a real backend warps the
-    // pointer); it is not reported back as input.
+    // pointer); it is not reported back as input. False when the window system refused the move,
+    // or lets no client move the pointer at all.
     virtual gfx::Point cursor_position() const = 0;
-    virtual void set_cursor_position(gfx::Point position) = 0;
+    virtual bool set_cursor_position(gfx::Point position) = 0;
+    // The pointer's picture as the display server shows it; nothing: the display draws its own
+    // arrow (the in-memory screen has no picture of its own).
+    virtual std::optional<PointerImage> pointer_image() { return std::nullopt; }
 
     // ---- Reports from the display ---------------------------------------------------------
     virtual void window_changed(const Window&) { }
@@ -94,12 +152,46 @@ public:
     // manager then moves the window and the display hears of it); false: the display's move loop runs.
     virtual bool begin_window_move(const Window&, gfx::Point /*pointer*/) { return false; }
 
+    // ---- Holding the screen ------------------------------------------------------------------
+    // Puts the shown top-level window `w` over the whole screen, above every other window and out
+    // of the window manager's hands, and sends it every pointer and key event until it is
+    // destroyed, wherever the pointer is: a person choosing a point or an area of the screen, with
+    // no click reaching the windows below. False when the window system allows no such thing
+    // (the default); the caller then gives up with a line saying so.
+    virtual bool hold_screen(const Window& /*w*/) { return false; }
+
+    // ---- A person pointing at the screen ------------------------------------------------------
+    // While a person picks a point of the screen with the pointer (velmo pick). A window system
+    // that reports the pointer wherever it is needs nothing: the defaults. One that tells a client
+    // where the pointer is only over the client's own surfaces covers the screen meanwhile with a
+    // see-through surface that follows the pointer, so cursor_position() is right everywhere once
+    // the pointer has been over it, and ends the pointing on a left click or Escape there.
+    enum class PointingEnd : uint8_t { No, Clicked, Escaped };
+    struct Pointing {
+        bool pointer_known = true;  // cursor_position() is where the pointer is
+        PointingEnd ended = PointingEnd::No;
+    };
+    // Nothing when the pointing runs; else why it cannot, in one line.
+    virtual std::optional<std::string> begin_pointing() { return std::nullopt; }
+    virtual Pointing pointing() const { return {}; }
+    virtual void end_pointing() { }
+
     // ---- Other programs' windows ------------------------------------------------------------
     // Brings a window with a server_id up to date: its rectangle (screen coordinates) and pixels
     // from the server. False when it has gone; the display then drops the handle.
     virtual bool refresh_foreign(Window&) { return false; }
     // The window the window system calls active; nothing: the display's own answer holds.
     virtual std::optional<HWND> foreground_window() { return std::nullopt; }
+    // The handle for another program's window the server knows by `id`, entered through the sink
+    // on first use; 0 when the backend shows no other programs or the server knows no such window.
+    virtual HWND foreign_window(uint64_t /*id*/) { return 0; }
+
+    // ---- The server ---------------------------------------------------------------------------
+    // Whether the windows shown here are seen by a person, who may close them.
+    virtual bool is_real() const { return false; }
+    // Why the connection to the server has gone, in one line; nothing while it is there. Once gone,
+    // nothing shows and no input comes.
+    virtual std::optional<std::string> lost() const { return std::nullopt; }
 
     // ---- Input and wake-ups ---------------------------------------------------------------
     // Called once by the display that owns the backend; the sink outlives the backend's use of it.
@@ -116,6 +208,17 @@ protected:
 
 private:
     InputSink* sink_ = nullptr;
+};
+
+// How long a server backend may take to connect before it gives up with BackendUnavailable: a
+// server that is stopped, or a socket that accepts and never answers, must not hold the program.
+inline constexpr int connect_timeout_ms = 3000;
+
+// A backend the registry can choose by name. `connect` makes one connected to its server (for a
+// server backend: the one its usual environment variable names), or throws BackendUnavailable.
+struct BackendEntry {
+    std::string name;
+    std::function<std::unique_ptr<DisplayBackend>()> connect;
 };
 
 }  // namespace velmo::platform

@@ -37,7 +37,9 @@ Display::Display(const DisplayOptions& options)
     desktop->rect = { 0, 0, size.width, size.height };
     desktop->visible = true;
     desktop->background = options.desktop;
-    desktop->pixels = gfx::Bitmap(size, options.desktop);
+    // A display server shows its own screen, never this one: there the desktop's pixels are only
+    // ever drawn on, so they stay untouched zero pages rather than a screen-sized fill.
+    desktop->pixels = backend_->is_real() ? gfx::Bitmap(size) : gfx::Bitmap(size, options.desktop);
     desktop_ = desktop->handle;
     windows_.emplace(desktop_, std::move(desktop));
 
@@ -177,6 +179,8 @@ void Display::remove_window(HWND handle)
         std::erase(parent->children, handle);
     if (foreground == handle)
         foreground = 0;
+    if (w->server_id)
+        foreign_.erase(w->server_id);
     forget_window(*this, handle);
     backend_->window_destroyed(handle);
     views_.erase(handle);
@@ -420,6 +424,10 @@ void reset_display(const DisplayOptions& options)
 
 const DisplayOptions& display_options() { return display().options(); }
 
+DisplayBackend& display_backend() { return display().backend(); }
+
+HWND foreign_window(uint64_t server_id) { return display().backend().foreign_window(server_id); }
+
 uint64_t screen_compositions()
 {
     auto* memory = dynamic_cast<MemoryBackend*>(&display().backend());
@@ -452,6 +460,14 @@ const gfx::Bitmap* bitmap_pixels(HBITMAP bitmap)
 {
     auto* object = display().bitmap(bitmap);
     return object ? &object->pixels() : nullptr;
+}
+
+std::optional<gfx::Bitmap> take_bitmap_pixels(HBITMAP bitmap)
+{
+    auto* object = display().bitmap(bitmap);
+    if (!object || object->stock || object->selected_into)
+        return std::nullopt;
+    return std::exchange(object->pixels(), gfx::Bitmap({ 0, 0 }));
 }
 
 }  // namespace velmo::platform

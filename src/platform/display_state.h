@@ -42,6 +42,9 @@ inline constexpr int64_t coordinate_limit = 1 << 28;
 // The largest bitmap a caller may ask for.
 inline constexpr int64_t max_bitmap_side = 1 << 16;
 inline constexpr int64_t max_bitmap_pixels = int64_t(1) << 26;
+// The largest side of a top-level window asked to be larger than the largest bitmap: a square of
+// it is exactly that bitmap.
+inline constexpr int64_t largest_window_side = 1 << 13;
 
 inline int clamp_coordinate(int64_t value) { return static_cast<int>(std::clamp(value, -coordinate_limit, coordinate_limit)); }
 
@@ -85,7 +88,7 @@ public:
 
     const DisplayOptions& options() const { return options_; }
     DisplayBackend& backend() { return *backend_; }
-    HWND desktop() const { return desktop_; }
+    HWND desktop() const override { return desktop_; }
     HWND foreground = 0;
     std::vector<PALETTEENTRY> system_palette;  // empty unless the display works through a palette
     MessageQueue queue;
@@ -182,6 +185,14 @@ public:
     // Input from the backend or injected (InputSink): queued raw, addressed when retrieved.
     void pointer_moved(gfx::Point screen) override;
     void button_changed(MouseButton button, bool down) override;
+    // The rest of what a backend reports (backend_sink.cpp).
+    void key_changed(HWND window, int key, bool down) override;
+    void close_requested(HWND window) override;
+    void window_placed(HWND window, gfx::Rect outer) override;
+    HWND foreign_window_seen(uint64_t id, gfx::Rect rect) override;
+    void foreign_window_gone(uint64_t id) override;
+    const Window* window_state(HWND handle) override { return window(handle); }
+    const gfx::Bitmap* window_pixels(HWND handle) override;
 
 private:
     struct View {
@@ -210,6 +221,7 @@ private:
     std::unordered_map<HRGN, Region> regions_;
     std::unordered_map<HPALETTE, PaletteObject> palettes_;
     std::unordered_map<HWND, View> views_;
+    std::unordered_map<uint64_t, HWND> foreign_;  // other programs' windows by the server's id
     std::vector<WaitingShow> waiting_shows_;
     std::optional<gfx::Bitmap> spare_storage_;  // a kept storage back from its window, for reuse
     HWND desktop_ = 0;

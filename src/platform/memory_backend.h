@@ -20,8 +20,15 @@ public:
     gfx::Size screen_size() const override { return screen_.size(); }
     int bits_per_pixel() const override { return bits_per_pixel_; }
     const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) override;
+    // Input is injected into the display and goes to its own windows anyway: the topmost window
+    // covering the screen already gets all of it.
+    bool hold_screen(const Window&) override { return true; }
     gfx::Point cursor_position() const override { return cursor_; }
-    void set_cursor_position(gfx::Point position) override { cursor_ = position; }
+    bool set_cursor_position(gfx::Point position) override
+    {
+        cursor_ = position;
+        return true;
+    }
 
     void wait_for_events(Deadline deadline) override;
     void wake() override;

@@ -53,6 +53,13 @@ Long Picture::Height() { return pixels_to_himetric(pixel_size().height); }
 
 const gfx::Bitmap* Picture::pixels() const { return bitmap_ ? bitmap_pixels(bitmap_) : nullptr; }
 
+std::optional<gfx::Bitmap> Picture::take_pixels()
+{
+    if (!bitmap_ || ownership_ != Ownership::Owns)
+        return std::nullopt;
+    return take_bitmap_pixels(bitmap_);
+}
+
 gfx::Size Picture::pixel_size() const
 {
     BITMAP record;

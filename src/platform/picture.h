@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "automation/object.h"
 #include "gfx/bitmap.h"
@@ -43,6 +44,10 @@ public:
     gfx::Size pixel_size() const;
     // The bitmap's pixels; none when there is no bitmap or it is gone.
     const gfx::Bitmap* pixels() const;
+    // Moves the pixels out of a picture that owns its bitmap, for a holder done with the picture
+    // that wants its memory (to encode a file over it): the bitmap is 0 x 0 afterwards, for every
+    // holder. Nothing for a borrowed picture.
+    std::optional<gfx::Bitmap> take_pixels();
 
 private:
     HBITMAP bitmap_;

@@ -40,6 +40,7 @@ std::string window_text(HWND window);
 COLORREF GetSysColor(int index);
 
 BOOL GetCursorPos(POINT* point);
+// 0 when the window system does not move the pointer (a Wayland compositor never lets a client).
 BOOL SetCursorPos(int x, int y);
 
 inline constexpr UINT SWP_NOSIZE = 0x0001;

@@ -172,8 +172,15 @@ BOOL SetWindowPos(HWND window, HWND insert_after, int x, int y, int width, int h
     if (!(flags & SWP_NOSIZE)) {
         int64_t wide = std::max(0, width);
         int64_t high = std::max(0, height);
-        if (wide > max_bitmap_side || high > max_bitmap_side || wide * high > max_bitmap_pixels)
-            return 0;
+        if (wide > max_bitmap_side || high > max_bitmap_side || wide * high > max_bitmap_pixels) {
+            // A top-level window is held to the largest size a window can have, as a window system
+            // holds one to its largest tracking size (a skinned form is asked to be fifteen times
+            // its skin); a child window that large is refused.
+            if (w->parent != 0)
+                return 0;
+            wide = std::min(wide, largest_window_side);
+            high = std::min(high, largest_window_side);
+        }
         rect.width = static_cast<int>(wide);
         rect.height = static_cast<int>(high);
     }
@@ -326,8 +333,7 @@ BOOL SetCursorPos(int x, int y)
 {
     auto& d = display();
     gfx::Size screen = d.backend().screen_size();
-    d.backend().set_cursor_position({ std::clamp(x, 0, screen.width - 1), std::clamp(y, 0, screen.height - 1) });
-    return 1;
+    return d.backend().set_cursor_position({ std::clamp(x, 0, screen.width - 1), std::clamp(y, 0, screen.height - 1) }) ? 1 : 0;
 }
 
 }  // namespace velmo::platform

@@ -26,7 +26,7 @@ public:
         return memory_.screen(generation, scene);
     }
     gfx::Point cursor_position() const override { return memory_.cursor_position(); }
-    void set_cursor_position(gfx::Point p) override { memory_.set_cursor_position(p); }
+    bool set_cursor_position(gfx::Point p) override { return memory_.set_cursor_position(p); }
     void wait_for_events(Deadline deadline) override { memory_.wait_for_events(deadline); }
     void wake() override { memory_.wake(); }
 

@@ -10,16 +10,21 @@
 #include "platform/gdi.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
 
 // A screen with a window whose client area is white at 10..100 x 10..80.
-class BlankBitmap : public ::testing::Test {
+class BlankBitmap : public velmo::testing::MemoryDisplayTest {
 protected:
+    BlankBitmap()
+        : MemoryDisplayTest({ { 160, 120 }, 32 })
+    {
+    }
     void SetUp() override
     {
-        reset_display({ { 160, 120 }, 32 });
+        MemoryDisplayTest::SetUp();
         WindowDesc desc;
         desc.rect = { 10, 10, 90, 70 };
         desc.visible = true;

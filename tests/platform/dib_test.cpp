@@ -8,6 +8,7 @@
 #include "platform/gdi.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
@@ -28,11 +29,15 @@ BITMAPINFO header(int width, int height)
 // Pixel word (0x00RRGGBB) for image position (x, y), y from the top.
 uint32_t word(int x, int y) { return uint32_t((x + 1) * 0x10 + (y + 1) * 0x1000 + 0x50000); }
 
-class DibTest : public ::testing::Test {
+class DibTest : public velmo::testing::MemoryDisplayTest {
 protected:
+    DibTest()
+        : MemoryDisplayTest({ { 64, 64 } })
+    {
+    }
     void SetUp() override
     {
-        reset_display({ { 64, 64 } });
+        MemoryDisplayTest::SetUp();
         screen_ = ScopedWindowDC(GetDC(0), 0);
         bitmap_ = ScopedGdiObject(CreateCompatibleBitmap(screen_.get(), W, H));
         ASSERT_TRUE(bitmap_);

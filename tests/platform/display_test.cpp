@@ -6,15 +6,19 @@
 #include "platform/messages.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
 
 constexpr gfx::Color desktop { 0x3A, 0x6E, 0xA5 };
 
-class DisplayTest : public ::testing::Test {
+class DisplayTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 200, 150 }, 32, desktop }); }
+    DisplayTest()
+        : MemoryDisplayTest({ { 200, 150 }, 32, desktop })
+    {
+    }
 
     static HWND window(gfx::Rect rect, WindowStyle style = WindowStyle::borderless(), gfx::Color background = { 255, 255, 255 }, HWND parent = 0)
     {

@@ -9,13 +9,17 @@
 #include "platform/gdi.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
 
-class HandleTest : public ::testing::Test {
+class HandleTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 100, 100 } }); }
+    HandleTest()
+        : MemoryDisplayTest({ { 100, 100 } })
+    {
+    }
 };
 
 // Handles that name nothing: deleted, destroyed, from a replaced display, or never issued.

@@ -9,6 +9,7 @@
 #include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
@@ -21,10 +22,12 @@ struct Seen {
     friend bool operator==(const Seen&, const Seen&) = default;
 };
 
-class MessagesTest : public ::testing::Test {
+class MessagesTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 400, 300 }, 32, {}, ClockKind::Virtual }); }
-    void TearDown() override { reset_display(); }
+    MessagesTest()
+        : MemoryDisplayTest({ { 400, 300 }, 32, {}, ClockKind::Virtual })
+    {
+    }
 
     // A shown window whose procedure writes down every message except hit tests, then does the
     // default.

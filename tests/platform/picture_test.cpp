@@ -8,13 +8,17 @@
 #include "platform/picture.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
 
-class PictureTest : public ::testing::Test {
+class PictureTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 100, 100 } }); }
+    PictureTest()
+        : MemoryDisplayTest({ { 100, 100 } })
+    {
+    }
     static HBITMAP bitmap(int width, int height)
     {
         ScopedWindowDC screen(GetDC(0), 0);
@@ -50,6 +54,31 @@ TEST_F(PictureTest, BorrowingPictureLeavesTheBitmap)
     ASSERT_EQ(OleCreatePictureIndirect(&desc, IID_IPicture, 0, &picture), S_OK);
     picture.reset();
     EXPECT_EQ(DeleteObject(handle), 1);
+}
+
+// Taking the pixels hands over what the bitmap held and leaves it empty; a borrowed bitmap, or one
+// selected into a context, is not given away.
+TEST_F(PictureTest, OwnerTakesThePixelsOut)
+{
+    HBITMAP handle = bitmap(6, 3);
+    ScopedMemoryDC memory(CreateCompatibleDC(0));
+    {
+        ScopedSelection selected(memory.get(), handle);
+        SetPixel(memory.get(), 5, 2, gfx::Color { 10, 20, 30 }.to_colorref());
+    }
+    Picture owning(handle, 0, Picture::Ownership::Owns);
+    Picture borrowing(handle, 0, Picture::Ownership::Borrows);
+    EXPECT_FALSE(borrowing.take_pixels());
+    {
+        ScopedSelection selected(memory.get(), handle);
+        EXPECT_FALSE(owning.take_pixels()) << "a selected bitmap is in use";
+    }
+    auto taken = owning.take_pixels();
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->size(), (gfx::Size { 6, 3 }));
+    EXPECT_EQ(taken->pixel(5, 2), (gfx::Color { 10, 20, 30 }));
+    EXPECT_EQ(taken->pixel(0, 0), (gfx::Color {}));
+    EXPECT_TRUE(owning.pixel_size().is_empty());
 }
 
 TEST_F(PictureTest, DescriptionsAndInterfaces)

@@ -7,13 +7,17 @@
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/scoped.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
 
-class RegionTest : public ::testing::Test {
+class RegionTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 64, 64 } }); }
+    RegionTest()
+        : MemoryDisplayTest({ { 64, 64 } })
+    {
+    }
 };
 
 TEST_F(RegionTest, CombiningModesMatchSetOperationsPixelByPixel)

@@ -10,6 +10,7 @@
 #include "platform/gdi.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::platform {
 namespace {
@@ -24,11 +25,15 @@ constexpr gfx::Color background { 1, 2, 3 };
 // Every pixel of every frame differs, so a stale or misplaced pixel shows.
 COLORREF color(int frame, int x, int y) { return COLORREF((x * 5 + frame * 40) % 256 | ((y * 9 + frame) % 256) << 8 | (frame * 17 % 256) << 16); }
 
-class ShownBitmapTest : public ::testing::Test {
+class ShownBitmapTest : public velmo::testing::MemoryDisplayTest {
 public:
+    ShownBitmapTest()
+        : MemoryDisplayTest({ { 120, 90 } })
+    {
+    }
     void SetUp() override
     {
-        reset_display({ { 120, 90 } });
+        MemoryDisplayTest::SetUp();
         WindowDesc desc;
         desc.rect = window_rect;
         desc.style = WindowStyle::bordered_child();

@@ -25,17 +25,6 @@ gfx::Bitmap background(gfx::Size size)
     return b;
 }
 
-gfx::Bitmap from_png(const testing::Png& png)
-{
-    gfx::Bitmap b({ png.width, png.height });
-    for (int y = 0; y < png.height; ++y)
-        for (int x = 0; x < png.width; ++x) {
-            auto [r, g, bl] = png.rgb(x, y);
-            b.set_word(x, y, (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(bl));
-        }
-    return b;
-}
-
 // The first pixel where `area` of `screen` and `expected` differ, as text; empty when none does.
 std::string first_difference(const gfx::Bitmap& expected, gfx::Rect area, const gfx::Bitmap& got)
 {
@@ -71,7 +60,7 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             if (!server().grim(file))
                 continue;
-            gfx::Bitmap now = from_png(testing::load_png(file));
+            gfx::Bitmap now = testing::bitmap_of(testing::load_png(file));
             bool same = last && last->size() == now.size() && std::equal(now.pixels().begin(), now.pixels().end(), last->pixels().begin());
             agreeing = same && now.word(0, 0) != 0 ? agreeing + 1 : 0;
             last = std::move(now);
@@ -119,7 +108,7 @@ TEST_F(WaylandScreenTest, SeveralOutputsFormOneScreenByTheirPlaces)
     server().swaymsg("output '*' bg " + (server().folder() / "background.png").string() + " stretch");
     gfx::Bitmap expected = settled_grim();
     WaylandBackend backend(server().socket());
-    auto outputs = backend.outputs();
+    auto outputs = backend.monitors();
     ASSERT_EQ(outputs.size(), 2u);
     EXPECT_EQ(outputs[0].name, "HEADLESS-1");
     EXPECT_EQ(outputs[0].rect, (gfx::Rect { 0, 0, 640, 480 }));

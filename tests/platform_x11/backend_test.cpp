@@ -21,7 +21,7 @@
 #include "platform/user.h"
 #include "platform/x11/connection.h"
 #include "platform/x11/desktop.h"
-#include "platform/x11/display_choice.h"
+#include "platform/registry/display_registry.h"
 #include "platform/x11/foreign_window.h"
 #include "platform/x11/image.h"
 #include "platform/x11/x11_backend.h"
@@ -51,7 +51,7 @@ protected:
         XvfbTest::SetUp();
         if (IsSkipped())
             return;
-        ASSERT_EQ(use_display(DisplayChoice::X11), DisplayChoice::X11);
+        ASSERT_EQ(use_display("x11"), "x11");
         observer_.emplace(server().name());
     }
     void TearDown() override
@@ -407,6 +407,60 @@ TEST_F(X11BackendTest, AnotherProgramsWindowIsCapturedThroughItsHandleUntilItIsG
     EXPECT_FALSE(backend().connection().lost());
 }
 
+// A picker's tick reads the pointer, then the pixel under it. While the pointer rests, that pixel
+// is read along with the pointer; whatever happens between ticks or within one, each tick answers
+// what the screen shows under the pointer at that moment.
+TEST_F(X11BackendTest, PickerTicksReadThePixelUnderThePointerAsTheScreenIsNow)
+{
+    auto colorref = [](uint32_t word) { return gfx::Color::from_pixel(word).to_colorref(); };
+    ::Window other = foreign_window(observer(), { 0, 0, 100, 100 }, 0x102030);
+    HWND ours = window({ 150, 150, 40, 40 });
+    auto paint_ours = [&](uint32_t word) {
+        ScopedWindowDC dc(GetWindowDC(ours), ours);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x)
+                SetPixel(dc.get(), x, y, colorref(word));
+    };
+    paint_ours(0xff0000);
+    settle();
+    warp_pointer(observer(), { 20, 30 });
+
+    struct Step {
+        const char* what;
+        std::function<void()> before;   // before the tick
+        std::function<void()> within;   // between its pointer read and its pixel read
+        gfx::Point at;
+        uint32_t shows;
+    };
+    const Step steps[] = {
+        { "first tick", [] {}, [] {}, { 20, 30 }, 0x102030 },
+        { "pointer at rest", [] {}, [] {}, { 20, 30 }, 0x102030 },
+        { "another program repaints",
+            [&] {
+                XSetWindowBackground(observer().get(), other, 0x405060);
+                XClearWindow(observer().get(), other);
+                XSync(observer().get(), False);
+            },
+            [] {}, { 20, 30 }, 0x405060 },
+        { "pointer moved onto our window", [&] { warp_pointer(observer(), { 160, 170 }); }, [] {}, { 160, 170 }, 0xff0000 },
+        { "pointer at rest again", [] {}, [] {}, { 160, 170 }, 0xff0000 },
+        { "our window drawn on within the tick", [] {}, [&] { paint_ours(0x00ff00); }, { 160, 170 }, 0x00ff00 },
+        { "pointer moved back", [&] { warp_pointer(observer(), { 20, 30 }); }, [] {}, { 20, 30 }, 0x405060 },
+    };
+    ScopedWindowDC screen(GetWindowDC(0), 0);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.before();
+        POINT at {};
+        ASSERT_TRUE(GetCursorPos(&at));
+        EXPECT_EQ((gfx::Point { at.x, at.y }), step.at);
+        step.within();
+        EXPECT_EQ(GetPixel(screen.get(), at.x, at.y), colorref(step.shows));
+    }
+    XDestroyWindow(observer().get(), other);
+    XSync(observer().get(), False);
+}
+
 // Copies of the screen into new bitmaps: large ones are written by the server into the bitmap's
 // own memory, small ones and ones reaching past the screen's edge are copied as any other read;
 // each shows what is there, with the reserved byte another program left in its pixels cleared.
@@ -499,13 +553,22 @@ TEST(X11ForeignWindowTest, MemoryDisplayHandsOutNoHandleForAnXWindowId)
     EXPECT_EQ(x11_window_handle(0), 0u);
 }
 
-TEST(X11DisplayChoiceTest, ParsesTheThreeNames)
+TEST(X11DisplayChoiceTest, TheRegistryKnowsTheBuiltNamesAndNoOther)
 {
-    EXPECT_EQ(parse_display_choice("x11"), DisplayChoice::X11);
-    EXPECT_EQ(parse_display_choice("memory"), DisplayChoice::Memory);
-    EXPECT_EQ(parse_display_choice("auto"), DisplayChoice::Auto);
-    EXPECT_EQ(parse_display_choice("X11"), std::nullopt);
-    EXPECT_EQ(parse_display_choice(""), std::nullopt);
+    // Wayland, when built, comes first: auto asks the compositor before its XWayland server.
+    std::vector<std::string> expected { "x11", "memory", "auto" };
+    if (VELMO_WAYLAND_BUILT)
+        expected.insert(expected.begin(), "wayland");
+    EXPECT_EQ(display_names(), expected);
+    reset_display({ { 320, 200 } });
+    HWND kept = window({ 0, 0, 10, 10 });
+    for (std::string_view unknown : { "X11", "" }) {
+        EXPECT_THROW(use_display(unknown), BackendUnavailable) << unknown;
+        EXPECT_TRUE(IsWindow(kept)) << unknown;  // the display in use stays
+    }
+    EXPECT_EQ(use_display("memory"), "memory");
+    EXPECT_FALSE(display_backend().is_real());
+    reset_display();
 }
 
 TEST(X11DisplayChoiceTest, NoServerIsAnErrorForX11AndTheMemoryDisplayForAuto)
@@ -516,11 +579,11 @@ TEST(X11DisplayChoiceTest, NoServerIsAnErrorForX11AndTheMemoryDisplayForAuto)
     setenv("DISPLAY", ":4093", 1);
     reset_display({ { 320, 200 } });
     HWND kept = window({ 0, 0, 10, 10 });
-    EXPECT_THROW(use_display(DisplayChoice::X11), ConnectionError);
+    EXPECT_THROW(use_display("x11"), ConnectionError);
     EXPECT_TRUE(IsWindow(kept));  // the display in use stays
-    EXPECT_EQ(use_display(DisplayChoice::Auto), DisplayChoice::Memory);
+    EXPECT_EQ(use_display("auto"), "memory");
     unsetenv("DISPLAY");
-    EXPECT_EQ(use_display(DisplayChoice::Auto), DisplayChoice::Memory);
+    EXPECT_EQ(use_display("auto"), "memory");
     if (saved)
         setenv("DISPLAY", saved->c_str(), 1);
     reset_display();

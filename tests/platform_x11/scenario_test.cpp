@@ -3,7 +3,6 @@
 // its drag. Input on the server comes from XTest, as a person's would.
 #include "support/xvfb_server.h"
 
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,7 +12,6 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "capture/register.h"
-#include "gfx/png_writer.h"
 #include "gradients/register.h"
 #include "host/form.h"
 #include "platform/display.h"
@@ -25,6 +23,8 @@
 #include "skin/register.h"
 #include "support/message_pump.h"
 #include "support/picture_pixels.h"
+#include "support/skin_fixture.h"
+#include "support/temp_folder.h"
 
 // Xlib last: it defines True, False and None as macros.
 #include <X11/Xlib.h>
@@ -33,7 +33,7 @@
 
 #include "platform/x11/connection.h"
 #include "platform/x11/desktop.h"
-#include "platform/x11/display_choice.h"
+#include "platform/registry/display_registry.h"
 #include "platform/x11/x11_backend.h"
 
 namespace velmo::platform::x11 {
@@ -123,7 +123,7 @@ protected:
     static void use(Backend backend)
     {
         if (backend == Backend::X11)
-            ASSERT_EQ(use_display(DisplayChoice::X11), DisplayChoice::X11);
+            ASSERT_EQ(use_display("x11"), "x11");
         else
             reset_display({ screen, 32 });
         unregister_library("Velmo10");
@@ -144,7 +144,7 @@ protected:
         XSync(observer().get(), False);
     }
 
-    std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("velmo-x11-" + std::to_string(::getpid()));
+    testing::TempFolder dir_ { "velmo-x11" };
     std::optional<Connection> observer_;
 };
 
@@ -211,12 +211,8 @@ TEST_F(RealDisplayScenario, SkinnedWindowIsShapedByItsRegionAndDragsBySkin)
         ".#rrrr#.",
         "..####..",
     };
-    std::filesystem::create_directories(dir_);
-    gfx::Bitmap picture({ 8, 6 });
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x)
-            picture.set_pixel(x, y, rows[y][x] == '.' ? gfx::Color(255, 0, 255) : rows[y][x] == '#' ? gfx::Color() : gfx::Color(255, 0, 0));
-    ASSERT_TRUE(gfx::write_png(picture, dir_ / "ring.png"));
+    std::string ring = testing::write_skin(dir_ / "ring.png", rows);
+    ASSERT_TRUE(std::filesystem::exists(ring));
 
     use(Backend::X11);
     auto form = host::Form::create(10, 10);
@@ -226,10 +222,9 @@ TEST_F(RealDisplayScenario, SkinnedWindowIsShapedByItsRegionAndDragsBySkin)
     late::let(f, "Top", 100 * 15);
     late::call(f, "Show");
     ObjectRef skin = create_object("Velmo10.clsKxLumoUIFormSkinA");
-    late::let(skin, "SkinFile", (dir_ / "ring.png").string());
+    late::let(skin, "SkinFile", ring);
     late::set(skin, "FormObject", f);
     late::call(skin, "Show");
-    std::filesystem::remove_all(dir_);
 
     HWND window = form->window();
     ::Window mirror = current_x11_backend()->mirror_of(window);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wayland-client.h>
 
 #include <chrono>
 #include <cstdio>
@@ -14,7 +15,69 @@
 #include <stdexcept>
 #include <thread>
 
+#include "wlr-virtual-pointer-unstable-v1-client.h"
+
 namespace velmo::testing {
+
+// A client of the server that does nothing but hold a virtual pointer on its seat.
+struct SwayServer::PointerDevice {
+    wl_display* display = nullptr;
+    wl_seat* seat = nullptr;
+    zwlr_virtual_pointer_manager_v1* manager = nullptr;
+    zwlr_virtual_pointer_v1* pointer = nullptr;
+
+    explicit PointerDevice(const std::string& socket)
+    {
+        display = wl_display_connect(socket.c_str());
+        if (!display)
+            throw std::runtime_error("cannot connect to sway at " + socket);
+        wl_registry* registry = wl_display_get_registry(display);
+        static const wl_registry_listener listener {
+            [](void* data, wl_registry* r, uint32_t name, const char* interface, uint32_t) {
+                auto* self = static_cast<PointerDevice*>(data);
+                if (std::string(interface) == wl_seat_interface.name && !self->seat)
+                    self->seat = static_cast<wl_seat*>(wl_registry_bind(r, name, &wl_seat_interface, 1));
+                else if (std::string(interface) == zwlr_virtual_pointer_manager_v1_interface.name)
+                    self->manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
+                        wl_registry_bind(r, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+            },
+            [](void*, wl_registry*, uint32_t) {},
+        };
+        wl_registry_add_listener(registry, &listener, this);
+        wl_display_roundtrip(display);
+        wl_registry_destroy(registry);
+        if (!seat || !manager) {
+            close();
+            throw std::runtime_error("sway offers no virtual pointer");
+        }
+        pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, seat);
+        wl_display_roundtrip(display);
+    }
+    ~PointerDevice() { close(); }
+
+    // Sends the event and waits until sway has handled it.
+    void sent()
+    {
+        zwlr_virtual_pointer_v1_frame(pointer);
+        wl_display_roundtrip(display);
+    }
+    uint32_t now() { return ++time; }
+    uint32_t time = 0;
+
+    void close()
+    {
+        if (pointer)
+            zwlr_virtual_pointer_v1_destroy(pointer);
+        if (manager)
+            zwlr_virtual_pointer_manager_v1_destroy(manager);
+        if (seat)
+            wl_seat_destroy(seat);
+        wl_display_disconnect(display);
+        pointer = nullptr;
+        manager = nullptr;
+        seat = nullptr;
+    }
+};
 
 namespace {
 
@@ -44,6 +107,22 @@ std::string quoted(const std::string& text)
     return q + "'";
 }
 
+// An Xcursor theme whose cursors are one see-through pixel, in `icons`: a headless output draws the
+// cursor into its pixels, where it would cover what the tests compare.
+void write_blank_cursor_theme(const std::filesystem::path& icons)
+{
+    std::filesystem::path cursors = icons / "velmo-blank" / "cursors";
+    std::filesystem::create_directories(cursors);
+    // The file: a header, one table entry, one image chunk of 1 x 1 (little-endian 32-bit words).
+    constexpr uint32_t image_type = 0xFFFD0002, nominal = 24;
+    const uint32_t words[] = { 0x72756358 /* "Xcur" */, 16, 0x10000, 1, image_type, nominal, 28,
+        36, image_type, nominal, 1, 1, 1, 0, 0, 0, 0x00000000 };
+    for (const char* name : { "left_ptr", "default", "grab", "grabbing", "move", "all-scroll", "text", "pointer", "xterm" }) {
+        std::ofstream file(cursors / name, std::ios::binary);
+        file.write(reinterpret_cast<const char*>(words), sizeof words);
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> SwayServer::unavailable()
@@ -57,6 +136,7 @@ std::optional<std::string> SwayServer::unavailable()
 }
 
 SwayServer::SwayServer(gfx::Size output, const std::vector<std::string>& config)
+    : output_(output)
 {
     char name[] = "/tmp/velmo-sway-XXXXXX";
     if (!mkdtemp(name))
@@ -66,6 +146,7 @@ SwayServer::SwayServer(gfx::Size output, const std::vector<std::string>& config)
         std::ofstream file(folder_ / "config");
         file << "output HEADLESS-1 resolution " << output.width << "x" << output.height << " position 0,0\n";
         file << "default_border none\nfocus_follows_mouse no\n";
+        file << "seat * xcursor_theme velmo-blank 24\n";
         for (const std::string& line : config)
             file << line << "\n";
     }
@@ -84,7 +165,9 @@ SwayServer::SwayServer(gfx::Size output, const std::vector<std::string>& config)
         [[maybe_unused]] int ignored = chown(entry.path().c_str(), uid, gid);
     [[maybe_unused]] int ignored = chown(folder_.c_str(), uid, gid);
 
+    write_blank_cursor_theme(folder_ / "icons");
     std::string runtime = "XDG_RUNTIME_DIR=" + folder_.string();
+    std::string cursor_path = "XCURSOR_PATH=" + (folder_ / "icons").string();
     std::string config_path = (folder_ / "config").string();
     pid_ = fork();
     if (pid_ == 0) {
@@ -97,11 +180,11 @@ SwayServer::SwayServer(gfx::Size output, const std::vector<std::string>& config)
         const char* env = "/usr/bin/env";
         if (root)
             execl("/usr/sbin/runuser", "runuser", "-u", sway_user, "--", env, "-i", "PATH=/usr/bin:/bin", runtime.c_str(),
-                "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config_path.c_str(),
-                static_cast<char*>(nullptr));
+                "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", cursor_path.c_str(), "sway", "-c",
+                config_path.c_str(), static_cast<char*>(nullptr));
         else
             execl(env, "env", "-i", "PATH=/usr/bin:/bin", runtime.c_str(), "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
-                "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config_path.c_str(), static_cast<char*>(nullptr));
+                "WLR_LIBINPUT_NO_DEVICES=1", cursor_path.c_str(), "sway", "-c", config_path.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     if (pid_ < 0)
@@ -117,10 +200,20 @@ SwayServer::SwayServer(gfx::Size output, const std::vector<std::string>& config)
                 ipc_ = entry.path();
         }
         if (!socket_.empty() && !ipc_.empty()) {
+            bool answers = false;
             try {
                 swaymsg("-t get_version");
-                return;
+                answers = true;
             } catch (const std::runtime_error&) {
+            }
+            if (answers) {
+                try {
+                    pointer_ = std::make_unique<PointerDevice>(socket_);
+                } catch (const std::runtime_error&) {
+                    kill();
+                    throw;
+                }
+                return;
             }
         }
         int status = 0;
@@ -165,8 +258,27 @@ bool SwayServer::grim(const std::filesystem::path& file, const std::string& outp
     return std::system(command.c_str()) == 0;
 }
 
+void SwayServer::pointer_to(gfx::Point at)
+{
+    if (!pointer_)
+        throw std::runtime_error("sway has gone");
+    zwlr_virtual_pointer_v1_motion_absolute(pointer_->pointer, pointer_->now(), uint32_t(at.x), uint32_t(at.y), uint32_t(output_.width),
+        uint32_t(output_.height));
+    pointer_->sent();
+}
+
+void SwayServer::pointer_button(bool down)
+{
+    if (!pointer_)
+        throw std::runtime_error("sway has gone");
+    constexpr uint32_t left = 0x110;  // BTN_LEFT
+    zwlr_virtual_pointer_v1_button(pointer_->pointer, pointer_->now(), left, down ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
+    pointer_->sent();
+}
+
 void SwayServer::kill()
 {
+    pointer_.reset();
     if (pid_ <= 0)
         return;
     // sway and what it started (its background) form the process group made at the fork.

@@ -2,7 +2,10 @@
 // socket and IPC socket, pixels rendered in software, no input devices. sway refuses to run as
 // root, so as root it runs as the unprivileged velmo-test user (scripts/setup.sh adds it); tests
 // connect through the socket's absolute path. grim and swaymsg, run against the same sockets, are
-// the peers that read its pixels and drive its seat. SwayTest skips a test only when sway is not
+// the peers that read its pixels and drive its seat. A headless seat has no pointer until a device
+// joins it, so the server holds a virtual pointer for its whole life: `swaymsg seat - cursor ...`
+// then moves and presses it, and clients get pointer events. Its cursor is see-through: a headless
+// output draws the cursor into the pixels grim reads. SwayTest skips a test only when sway is not
 // installed or, as root, there is no velmo-test user.
 #pragma once
 
@@ -10,10 +13,12 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "gfx/point.h"
 #include "gfx/size.h"
 
 namespace velmo::testing {
@@ -42,8 +47,18 @@ public:
     // Ends sway now, as a crash or a logout would.
     void kill();
 
+    // The virtual pointer as a person's mouse: to `at` on the first output, and the left button
+    // down or up. Each returns once sway has handled it. (`swaymsg seat - cursor` goes around the
+    // input path: its release does not end a move the compositor runs.)
+    void pointer_to(gfx::Point at);
+    void pointer_button(bool down);
+
 private:
+    struct PointerDevice;
+
     pid_t pid_ = -1;
+    gfx::Size output_;
+    std::unique_ptr<PointerDevice> pointer_;
     std::filesystem::path folder_;
     std::string socket_;
     std::string ipc_;

@@ -27,6 +27,8 @@ public:
     const std::string& name() const { return name_; }
     // Ends the server now, as a crash or a logout would.
     void kill();
+    // The server's process, for tests that stop and resume it (SIGSTOP, SIGCONT).
+    pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;

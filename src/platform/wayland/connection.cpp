@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
+#include "wayland/wlr-layer-shell-unstable-v1-client.h"
 #include "wayland/wlr-screencopy-unstable-v1-client.h"
 #include "wayland/xdg-decoration-unstable-v1-client.h"
 #include "wayland/xdg-output-unstable-v1-client.h"
@@ -66,19 +68,24 @@ const zxdg_output_v1_listener xdg_output_listener { on_logical_position, on_logi
 
 const wl_registry_listener registry_listener { &Connection::on_global_thunk, &Connection::on_global_remove_thunk };
 
+void on_seat_name(void*, wl_seat*, const char*) { }
+const wl_seat_listener seat_listener { &Connection::on_seat_capabilities_thunk, on_seat_name };
+
 }  // namespace
 
 Connection::Connection(const std::string& name, std::chrono::milliseconds limit)
 {
+    const char* variable = std::getenv("WAYLAND_DISPLAY");
+    std::string shown = !name.empty() ? name : variable ? variable : "wayland-0";
     display_ = wl_display_connect(name.empty() ? nullptr : name.c_str());
     if (!display_)
-        throw ConnectionError("no Wayland compositor answers at " + (name.empty() ? std::string("WAYLAND_DISPLAY") : name));
+        throw ConnectionError("no Wayland compositor answers at " + shown);
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &registry_listener, this);
     // The globals, then the outputs' descriptions they asked for.
     if (!roundtrip(limit) || !roundtrip(limit)) {
         close();
-        throw ConnectionError("the Wayland compositor at " + (name.empty() ? std::string("WAYLAND_DISPLAY") : name) + " does not answer");
+        throw ConnectionError("the Wayland compositor at " + shown + " does not answer");
     }
     if (!compositor_ || !shm_) {
         close();
@@ -100,6 +107,13 @@ void Connection::close()
     outputs_.clear();
     if (screencopy_)
         zwlr_screencopy_manager_v1_destroy(screencopy_);
+    if (layer_shell_) {
+        // Before version 3 the shell has no destroy request: the proxy alone goes.
+        if (zwlr_layer_shell_v1_get_version(layer_shell_) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
+            zwlr_layer_shell_v1_destroy(layer_shell_);
+        else
+            wl_proxy_destroy(reinterpret_cast<wl_proxy*>(layer_shell_));
+    }
     if (xdg_output_manager_)
         zxdg_output_manager_v1_destroy(xdg_output_manager_);
     if (decoration_manager_)
@@ -124,6 +138,7 @@ void Connection::close()
     decoration_manager_ = nullptr;
     xdg_output_manager_ = nullptr;
     screencopy_ = nullptr;
+    layer_shell_ = nullptr;
 }
 
 void Connection::on_global_thunk(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
@@ -144,6 +159,14 @@ void Connection::on_global_remove_thunk(void* data, wl_registry*, uint32_t name)
     });
 }
 
+void Connection::on_seat_capabilities_thunk(void* data, wl_seat*, uint32_t capabilities)
+{
+    auto* self = static_cast<Connection*>(data);
+    self->seat_capabilities_ = capabilities;
+    if (self->on_seat_capabilities)
+        self->on_seat_capabilities(capabilities);
+}
+
 void Connection::on_global(wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
 {
     auto bind = [&](const wl_interface& type, uint32_t highest) {
@@ -154,8 +177,10 @@ void Connection::on_global(wl_registry* registry, uint32_t name, const char* int
         compositor_ = static_cast<wl_compositor*>(bind(wl_compositor_interface, 4));
     else if (is == wl_shm_interface.name)
         shm_ = static_cast<wl_shm*>(bind(wl_shm_interface, 1));
-    else if (is == wl_seat_interface.name && !seat_)
+    else if (is == wl_seat_interface.name && !seat_) {
         seat_ = static_cast<wl_seat*>(bind(wl_seat_interface, 5));
+        wl_seat_add_listener(seat_, &seat_listener, this);
+    }
     else if (is == xdg_wm_base_interface.name) {
         wm_base_ = static_cast<xdg_wm_base*>(bind(xdg_wm_base_interface, 2));
         xdg_wm_base_add_listener(wm_base_, &wm_base_listener, nullptr);
@@ -163,6 +188,8 @@ void Connection::on_global(wl_registry* registry, uint32_t name, const char* int
         decoration_manager_ = static_cast<zxdg_decoration_manager_v1*>(bind(zxdg_decoration_manager_v1_interface, 1));
     else if (is == zwlr_screencopy_manager_v1_interface.name)
         screencopy_ = static_cast<zwlr_screencopy_manager_v1*>(bind(zwlr_screencopy_manager_v1_interface, 3));
+    else if (is == zwlr_layer_shell_v1_interface.name)
+        layer_shell_ = static_cast<zwlr_layer_shell_v1*>(bind(zwlr_layer_shell_v1_interface, 4));
     else if (is == zxdg_output_manager_v1_interface.name) {
         xdg_output_manager_ = static_cast<zxdg_output_manager_v1*>(bind(zxdg_output_manager_v1_interface, 3));
         for (auto& o : outputs_)

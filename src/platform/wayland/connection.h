@@ -1,6 +1,7 @@
 // Connection: one client connection to a Wayland compositor and the globals velmo binds from it
-// (compositor, shared memory, seat, shell, decorations, outputs, screen copies). The compositor is
-// named by WAYLAND_DISPLAY or given: a socket name in XDG_RUNTIME_DIR or an absolute path.
+// (compositor, shared memory, seat, shell, decorations, outputs, screen copies, layer surfaces).
+// The compositor is named by WAYLAND_DISPLAY or given: a socket name in XDG_RUNTIME_DIR or an
+// absolute path.
 //
 // Every wait on the compositor is bounded, so a compositor that hangs or goes away ends a call
 // with lost() or a false answer, never with a process that waits forever.
@@ -26,6 +27,7 @@ struct zxdg_decoration_manager_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 struct zwlr_screencopy_manager_v1;
+struct zwlr_layer_shell_v1;
 
 namespace velmo::platform::wayland {
 
@@ -78,11 +80,18 @@ public:
     xdg_wm_base* wm_base() const { return wm_base_; }
     zxdg_decoration_manager_v1* decoration_manager() const { return decoration_manager_; }
     zwlr_screencopy_manager_v1* screencopy() const { return screencopy_; }
+    // Surfaces on the compositor's layers (over every window); nullptr where it offers none.
+    zwlr_layer_shell_v1* layer_shell() const { return layer_shell_; }
     const std::vector<std::unique_ptr<Output>>& outputs() const { return outputs_; }
+    // The seat's devices (wl_seat capabilities) as last announced. The first announcement comes
+    // while connecting, before anyone else can listen, so it is kept here; later ones are handed on.
+    uint32_t seat_capabilities() const { return seat_capabilities_; }
+    std::function<void(uint32_t)> on_seat_capabilities;
 
     // Registry events, handed on by the listener.
     static void on_global_thunk(void*, wl_registry*, uint32_t, const char*, uint32_t);
     static void on_global_remove_thunk(void*, wl_registry*, uint32_t);
+    static void on_seat_capabilities_thunk(void*, wl_seat*, uint32_t);
 
 private:
     void on_global(wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
@@ -99,7 +108,9 @@ private:
     zxdg_decoration_manager_v1* decoration_manager_ = nullptr;
     zxdg_output_manager_v1* xdg_output_manager_ = nullptr;
     zwlr_screencopy_manager_v1* screencopy_ = nullptr;
+    zwlr_layer_shell_v1* layer_shell_ = nullptr;
     std::vector<std::unique_ptr<Output>> outputs_;
+    uint32_t seat_capabilities_ = 0;
     bool lost_ = false;
 };
 

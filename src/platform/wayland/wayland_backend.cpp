@@ -7,12 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/display.h"
-#include "platform/display_state.h"
-#include "platform/gdi.h"
-#include "platform/messages.h"
-#include "platform/user.h"
 #include "platform/wayland/output_layout.h"
 
 namespace velmo::platform::wayland {
@@ -47,9 +44,9 @@ int virtual_key(uint32_t code)
     return 0;
 }
 
-void on_pointer_enter(void* data, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y)
+void on_pointer_enter(void* data, wl_pointer*, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y)
 {
-    self(data)->pointer_entered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
+    self(data)->pointer_entered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y), serial);
 }
 void on_pointer_leave(void* data, wl_pointer*, uint32_t, wl_surface*) { self(data)->pointer_entered(nullptr, 0, 0); }
 void on_pointer_motion(void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y)
@@ -79,25 +76,21 @@ void on_modifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, u
 void on_repeat_info(void*, wl_keyboard*, int32_t, int32_t) { }
 const wl_keyboard_listener keyboard_listener { on_keymap, on_keyboard_enter, on_keyboard_leave, on_key, on_modifiers, on_repeat_info };
 
-void on_capabilities(void* data, wl_seat*, uint32_t capabilities) { self(data)->seat_capabilities(capabilities); }
-void on_seat_name(void*, wl_seat*, const char*) { }
-const wl_seat_listener seat_listener { on_capabilities, on_seat_name };
-
 }  // namespace
 
 WaylandBackend::WaylandBackend(const std::string& name)
-    : connection_(std::make_unique<Connection>(name))
+    : connection_(std::make_unique<Connection>(name, std::chrono::milliseconds(connect_timeout_ms)))
     , copier_(*connection_)
     , wake_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
-    if (connection_->seat()) {
-        wl_seat_add_listener(connection_->seat(), &seat_listener, this);
-        connection_->roundtrip();
-    }
+    connection_->on_seat_capabilities = [this](uint32_t capabilities) { seat_capabilities(capabilities); };
+    seat_capabilities(connection_->seat_capabilities());
 }
 
 WaylandBackend::~WaylandBackend()
 {
+    connection_->on_seat_capabilities = nullptr;
+    overlay_.reset();
     windows_.clear();
     if (pointer_device_)
         wl_pointer_destroy(pointer_device_);
@@ -107,16 +100,25 @@ WaylandBackend::~WaylandBackend()
         close(wake_fd_);
 }
 
-std::vector<WaylandBackend::OutputPlace> WaylandBackend::outputs() const
+std::vector<Monitor> WaylandBackend::monitors() const
 {
     std::vector<gfx::Rect> rects;
     for (const auto& o : connection_->outputs())
         rects.push_back(o->logical);
     gfx::Rect bounds = layout_bounds(rects);
-    std::vector<OutputPlace> places;
+    std::vector<Monitor> places;
     for (const auto& o : connection_->outputs())
         places.push_back({ o->name, o->logical.translated(-bounds.x, -bounds.y) });
     return places;
+}
+
+std::optional<std::string> WaylandBackend::screen_unreadable() const
+{
+    // GNOME and KDE keep screen copies to their own Screenshot portal, which velmo does not use.
+    if (!copier_.available())
+        return "the Wayland compositor offers no screen copies (wlr-screencopy), so velmo cannot read the screen there; "
+               "velmo's own windows can still be captured";
+    return std::nullopt;
 }
 
 gfx::Size WaylandBackend::screen_size() const
@@ -147,6 +149,14 @@ bool WaylandBackend::read_area(gfx::Rect area, gfx::Bitmap& out, gfx::Point at)
     return true;
 }
 
+bool WaylandBackend::within_one_output(gfx::Rect area) const
+{
+    for (const Monitor& m : monitors())
+        if (m.rect.intersected(area) == area)
+            return true;
+    return false;
+}
+
 const gfx::Bitmap& WaylandBackend::screen(uint64_t, const std::function<std::vector<SceneLayer>()>&)
 {
     // The real screen changes without the display knowing, so every read asks the compositor; a
@@ -162,7 +172,9 @@ const gfx::Bitmap& WaylandBackend::screen(uint64_t, const std::function<std::vec
 std::optional<gfx::Bitmap> WaylandBackend::screen_area(gfx::Rect area)
 {
     flush();
-    gfx::Bitmap pixels(area.size());
+    // Black where no output is; inside one output every pixel is copied, so zeroing a screen's
+    // worth first would only cost time.
+    gfx::Bitmap pixels = within_one_output(area) ? gfx::Bitmap(area.size(), gfx::Bitmap::Uninitialized {}) : gfx::Bitmap(area.size());
     if (!read_area(area, pixels, {}))
         return std::nullopt;
     return pixels;
@@ -193,13 +205,15 @@ HWND WaylandBackend::owner_of(wl_surface* surface) const
 
 const Window* WaylandBackend::top_level(const Window& w) const
 {
+    if (!sink())
+        return nullptr;
     const Window* at = &w;
     while (at->parent != 0) {
-        at = find_window(at->parent);
+        at = sink()->window_state(at->parent);
         if (!at)
             return nullptr;
     }
-    return at->handle == GetDesktopWindow() ? nullptr : at;
+    return at->handle == sink()->desktop() ? nullptr : at;
 }
 
 void WaylandBackend::window_changed(const Window& w)
@@ -225,7 +239,11 @@ void WaylandBackend::window_changed(const Window& w)
         made.framed = is_framed(w);
         made.toplevel = std::make_unique<Toplevel>(*connection_, made.framed ? Decorations::Frame : Decorations::Bare, w.title);
         HWND handle = w.handle;
-        made.toplevel->on_close = [handle] { PostMessageA(handle, WM_CLOSE, 0, 0); };
+        made.toplevel->on_close = [this, handle] {
+            if (sink())
+                sink()->close_requested(handle);
+            input_ = true;
+        };
         s = &windows_.emplace(w.handle, std::move(made)).first->second;
         s->part = shown_part(w);
         s->toplevel->set_fixed_size(s->part.size());
@@ -298,10 +316,8 @@ bool WaylandBackend::begin_window_move(const Window& w, gfx::Point)
 void WaylandBackend::push(HWND handle, Shown& s)
 {
     s.stale = false;
-    HDC dc = GetWindowDC(handle);
-    if (auto source = reading_source(dc))
-        s.toplevel->push(*source->bitmap, s.part.translated(source->origin));
-    ReleaseDC(handle, dc);
+    if (const gfx::Bitmap* pixels = sink() ? sink()->window_pixels(handle) : nullptr)
+        s.toplevel->push(*pixels, s.part);
 }
 
 void WaylandBackend::flush()
@@ -309,7 +325,7 @@ void WaylandBackend::flush()
     if (connection_->lost())
         return;
     for (auto& [handle, s] : windows_) {
-        const Window* w = find_window(handle);
+        const Window* w = sink() ? sink()->window_state(handle) : nullptr;
         if (s.stale && w && w->shows())
             push(handle, s);
     }
@@ -328,8 +344,12 @@ void WaylandBackend::seat_capabilities(uint32_t capabilities)
     }
 }
 
-void WaylandBackend::pointer_entered(wl_surface* surface, double x, double y)
+void WaylandBackend::pointer_entered(wl_surface* surface, double x, double y, uint32_t serial)
 {
+    if (overlay_) {
+        overlay_->pointer_entered(pointer_device_, serial, surface, x, y);
+        input_ = true;
+    }
     pointer_over_ = surface ? owner_of(surface) : 0;
     if (pointer_over_)
         pointer_moved(x, y);
@@ -337,7 +357,12 @@ void WaylandBackend::pointer_entered(wl_surface* surface, double x, double y)
 
 void WaylandBackend::pointer_moved(double x, double y)
 {
-    const Window* w = pointer_over_ ? find_window(pointer_over_) : nullptr;
+    if (overlay_ && overlay_->has_pointer()) {
+        overlay_->pointer_moved(x, y);
+        input_ = true;
+        return;
+    }
+    const Window* w = pointer_over_ && sink() ? sink()->window_state(pointer_over_) : nullptr;
     Shown* s = pointer_over_ ? shown(pointer_over_) : nullptr;
     if (!w || !s)
         return;
@@ -352,6 +377,11 @@ void WaylandBackend::pointer_button(uint32_t serial, uint32_t button, bool down)
 {
     // Linux input codes of the left, right and middle buttons.
     constexpr uint32_t left = 0x110, right = 0x111, middle = 0x112;
+    if (overlay_ && overlay_->has_pointer()) {
+        overlay_->button(button, down);
+        input_ = true;
+        return;
+    }
     if (button != left && button != right && button != middle)
         return;
     if (down)
@@ -361,13 +391,23 @@ void WaylandBackend::pointer_button(uint32_t serial, uint32_t button, bool down)
     input_ = true;
 }
 
-void WaylandBackend::keyboard_entered(wl_surface* surface) { keyboard_focus_ = surface ? owner_of(surface) : 0; }
+void WaylandBackend::keyboard_entered(wl_surface* surface)
+{
+    if (overlay_)
+        overlay_->keyboard_entered(surface);
+    keyboard_focus_ = surface ? owner_of(surface) : 0;
+}
 
 void WaylandBackend::key(uint32_t code, bool down)
 {
+    if (overlay_ && overlay_->has_keyboard()) {
+        overlay_->key(code, down);
+        input_ = true;
+        return;
+    }
     int vk = virtual_key(code);
-    if (keyboard_focus_ && vk)
-        PostMessageA(keyboard_focus_, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(vk), 0);
+    if (keyboard_focus_ && vk && sink())
+        sink()->key_changed(keyboard_focus_, vk, down);
     input_ = true;
 }
 
@@ -408,6 +448,61 @@ void WaylandBackend::wake()
     [[maybe_unused]] auto n = write(wake_fd_, &one, sizeof one);
 }
 
-WaylandBackend* current_wayland_backend() { return dynamic_cast<WaylandBackend*>(&display().backend()); }
+std::optional<std::string> WaylandBackend::lost() const
+{
+    if (!connection_->lost())
+        return std::nullopt;
+    return "the connection to the Wayland compositor was lost";
+}
+
+gfx::Point WaylandBackend::cursor_position() const
+{
+    if (overlay_ && overlay_->pointer())
+        return *overlay_->pointer();
+    return pointer_;
+}
+
+std::optional<std::string> WaylandBackend::begin_pointing()
+{
+    if (auto why = lost())
+        return why;
+    if (!connection_->layer_shell())
+        return "the Wayland compositor offers no layer-shell, so velmo cannot follow the pointer outside its own windows";
+    std::vector<std::pair<const Output*, gfx::Point>> places;
+    std::vector<Monitor> on_screen = monitors();
+    for (size_t i = 0; i < connection_->outputs().size(); ++i)
+        places.emplace_back(connection_->outputs()[i].get(), on_screen[i].rect.location());
+    try {
+        overlay_ = std::make_unique<PointerOverlay>(*connection_, places);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return std::nullopt;
+}
+
+DisplayBackend::Pointing WaylandBackend::pointing() const
+{
+    if (!overlay_)
+        return {};
+    return { overlay_->pointer().has_value(), overlay_->ended() };
+}
+
+void WaylandBackend::end_pointing() { overlay_.reset(); }
+
+WaylandBackend* current_wayland_backend() { return dynamic_cast<WaylandBackend*>(&display_backend()); }
+
+BackendEntry backend_entry()
+{
+    return { "wayland", [] {
+                // Only a compositor the session names: an X session has no Wayland socket to try.
+                if (!std::getenv("WAYLAND_DISPLAY"))
+                    throw BackendUnavailable("WAYLAND_DISPLAY names no Wayland compositor");
+                try {
+                    return std::unique_ptr<DisplayBackend>(std::make_unique<WaylandBackend>());
+                } catch (const ConnectionError& e) {
+                    throw BackendUnavailable(e.what());
+                }
+            } };
+}
 
 }  // namespace velmo::platform::wayland

@@ -1,12 +1,12 @@
 // WaylandBackend: the display on a Wayland compositor. Each shown top-level window of the display
 // is an xdg_toplevel (toplevel.h) showing its pixels; reading the screen reads the outputs through
 // screen copies, laid out as one screen by their logical places; pointer and buttons over velmo's
-// own windows come back through the InputSink, keys as WM_KEYDOWN and WM_KEYUP and a close request
-// as WM_CLOSE, posted to the window.
+// own windows, keys and close requests come back through the InputSink.
 //
 // A Wayland client can neither place its windows nor learn where they are, nor see the pointer
 // outside its own surfaces, nor move it: velmo keeps its own idea of where its windows stand,
-// the pointer is where it was last seen over them, and moving it fails.
+// the pointer is where it was last seen over them, and moving it fails. While a person points at
+// the screen, a see-through overlay (pointer_overlay.h) follows the pointer everywhere.
 //
 // Pixels are pushed lazily, as on X11: drawing marks a window stale, and stale windows are pushed
 // before the screen is read and before the thread waits for events.
@@ -19,6 +19,7 @@
 
 #include "platform/display_backend.h"
 #include "platform/wayland/connection.h"
+#include "platform/wayland/pointer_overlay.h"
 #include "platform/wayland/screencopy.h"
 #include "platform/wayland/toplevel.h"
 #include "platform/window.h"
@@ -35,12 +36,21 @@ public:
     ~WaylandBackend() override;
 
     gfx::Size screen_size() const override;
+    std::optional<std::string> screen_unreadable() const override;
+    // The outputs in the compositor's order, by their names, each at its place on velmo's screen.
+    std::vector<Monitor> monitors() const override;
     int bits_per_pixel() const override { return 32; }
     const gfx::Bitmap& screen(uint64_t generation, const std::function<std::vector<SceneLayer>()>& scene) override;
     std::optional<uint32_t> screen_pixel(gfx::Point at) override;
     std::optional<gfx::Bitmap> screen_area(gfx::Rect area) override;
-    gfx::Point cursor_position() const override { return pointer_; }
-    void set_cursor_position(gfx::Point) override { }
+    gfx::Point cursor_position() const override;
+    // No client may move the pointer on Wayland.
+    bool set_cursor_position(gfx::Point) override { return false; }
+
+    // Needs the compositor's layer surfaces; says so where it has none.
+    std::optional<std::string> begin_pointing() override;
+    Pointing pointing() const override;
+    void end_pointing() override;
 
     void window_changed(const Window& w) override;
     void window_titled(const Window& w) override;
@@ -49,21 +59,18 @@ public:
     void window_destroyed(HWND handle) override;
     bool begin_window_move(const Window& w, gfx::Point pointer) override;
 
+    bool is_real() const override { return true; }
+    std::optional<std::string> lost() const override;
+
     void wait_for_events(Deadline deadline) override;
     void wake() override;
 
     Connection& connection() { return *connection_; }
-    // The outputs in the compositor's order, each with its place on velmo's screen.
-    struct OutputPlace {
-        std::string name;
-        gfx::Rect rect;
-    };
-    std::vector<OutputPlace> outputs() const;
     // Pushes every stale window now.
     void flush();
 
     // Seat events, handed on by the listeners.
-    void pointer_entered(wl_surface* surface, double x, double y);
+    void pointer_entered(wl_surface* surface, double x, double y, uint32_t serial = 0);
     void pointer_moved(double x, double y);
     void pointer_button(uint32_t serial, uint32_t button, bool down);
     void key(uint32_t code, bool down);
@@ -84,8 +91,10 @@ private:
     void update_region(Shown& s, const Window& w);
     void push(HWND handle, Shown& s);
     bool read_area(gfx::Rect area, gfx::Bitmap& out, gfx::Point at);
+    bool within_one_output(gfx::Rect area) const;
 
     std::unique_ptr<Connection> connection_;
+    std::unique_ptr<PointerOverlay> overlay_;  // while a person points at the screen
     ScreenCopier copier_;
     gfx::Bitmap screen_ { {} };
     std::unordered_map<HWND, Shown> windows_;
@@ -101,5 +110,9 @@ private:
 
 // The calling thread's display backend when it is a WaylandBackend; nullptr otherwise.
 WaylandBackend* current_wayland_backend();
+
+// The registry's entry for this backend: "wayland", connecting to the compositor WAYLAND_DISPLAY
+// names (a socket name or an absolute path).
+BackendEntry backend_entry();
 
 }  // namespace velmo::platform::wayland

@@ -4,7 +4,14 @@
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/shape.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
 
 namespace velmo::platform::x11 {
 
@@ -23,6 +30,42 @@ Connection* find(::Display* display)
     std::lock_guard lock(registry_mutex);
     auto it = registry().find(display);
     return it == registry().end() ? nullptr : it->second;
+}
+
+// Opens the display on a thread of its own, so that a server which never answers (stopped, or a
+// socket that accepts and stays silent) costs `limit` and no more. Xlib cannot be interrupted
+// while it reads the server's greeting, so an attempt given up is left to finish on its own; if
+// the server wakes up later, it closes what it opened.
+::Display* open_in_time(const char* name, std::chrono::milliseconds limit, bool& timed_out)
+{
+    struct Attempt {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        bool abandoned = false;
+        ::Display* display = nullptr;
+    };
+    auto attempt = std::make_shared<Attempt>();
+    std::optional<std::string> wanted;
+    if (name)
+        wanted = name;
+    std::thread([attempt, wanted] {
+        ::Display* display = XOpenDisplay(wanted ? wanted->c_str() : nullptr);
+        std::lock_guard lock(attempt->mutex);
+        if (attempt->abandoned) {
+            if (display)
+                XCloseDisplay(display);
+            return;
+        }
+        attempt->display = display;
+        attempt->done = true;
+        attempt->finished.notify_one();
+    }).detach();
+    std::unique_lock lock(attempt->mutex);
+    timed_out = !attempt->finished.wait_for(lock, limit, [&] { return attempt->done; });
+    if (timed_out)
+        attempt->abandoned = true;
+    return attempt->display;
 }
 
 }  // namespace
@@ -52,10 +95,18 @@ void handle_io_exit(::Display* display, void*)
 
 Connection::Connection(const std::string& name)
 {
+    // Threads each open a connection of their own; Xlib's shared state needs its locks for that
+    // (libX11 from 1.8 takes them by itself, older ones only when asked first).
+    static std::once_flag threads_ready;
+    std::call_once(threads_ready, [] { XInitThreads(); });
     const char* wanted = name.empty() ? nullptr : name.c_str();
-    display_ = XOpenDisplay(wanted);
+    bool timed_out = false;
+    display_ = open_in_time(wanted, std::chrono::milliseconds(connect_timeout_ms), timed_out);
     if (!display_) {
         std::string shown = wanted ? name : (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+        if (timed_out)
+            throw ConnectionError("the X display '" + shown + "' did not answer within " + std::to_string(connect_timeout_ms / 1000)
+                + " seconds");
         throw ConnectionError(shown.empty() ? "no X display: DISPLAY is not set"
                                             : "cannot open X display '" + shown + "'");
     }

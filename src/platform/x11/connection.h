@@ -16,13 +16,14 @@
 #include <unordered_map>
 
 #include "gfx/size.h"
+#include "platform/display_backend.h"
 
 namespace velmo::platform::x11 {
 
 // The connection could not be opened or has gone.
-class ConnectionError : public std::runtime_error {
+class ConnectionError : public BackendUnavailable {
 public:
-    using std::runtime_error::runtime_error;
+    using BackendUnavailable::BackendUnavailable;
 };
 
 class Connection {

@@ -4,7 +4,11 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
+#include <X11/cursorfont.h>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace velmo::platform::x11 {
 
@@ -26,8 +30,9 @@ MirrorWindow::MirrorWindow(Connection& connection, gfx::Rect rect, Decorations d
     attributes.background_pixmap = None;  // the pushed pixels are the only paint: no flash of a clear
     attributes.event_mask = event_mask;
     attributes.bit_gravity = NorthWestGravity;
+    attributes.override_redirect = decorations == Decorations::Overlay;
     window_ = XCreateWindow(connection.get(), connection.root(), rect.x, rect.y, side(rect.width), side(rect.height), 0,
-        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask | CWBitGravity, &attributes);
+        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask | CWBitGravity | CWOverrideRedirect, &attributes);
 
     ::Atom delete_window = connection.atom("WM_DELETE_WINDOW");
     XSetWMProtocols(connection.get(), window_, &delete_window, 1);
@@ -131,6 +136,36 @@ bool MirrorWindow::clear_shape()
     ErrorTrap trap(connection_);
     XShapeCombineMask(connection_.get(), window_, ShapeBounding, 0, 0, None, ShapeSet);
     return !trap.failed();
+}
+
+bool MirrorWindow::grab_input()
+{
+    if (connection_.lost())
+        return false;
+    ::Display* x = connection_.get();
+    ErrorTrap trap(connection_);
+    XRaiseWindow(x, window_);
+    XSync(x, False);
+    ::Cursor crosshair = XCreateFontCursor(x, XC_crosshair);
+    constexpr unsigned pointer_events = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    bool pointer = false;
+    bool keyboard = false;
+    // A window manager or a menu may hold a grab for a moment; half a second is plenty for it to let go.
+    for (int tries = 0; tries < 50 && !(pointer && keyboard); ++tries) {
+        if (tries > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        pointer = pointer
+            || XGrabPointer(x, window_, False, pointer_events, GrabModeAsync, GrabModeAsync, None, crosshair, CurrentTime) == GrabSuccess;
+        keyboard = keyboard || XGrabKeyboard(x, window_, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+    }
+    // The grab keeps the cursor alive as long as it needs it.
+    XFreeCursor(x, crosshair);
+    if (!(pointer && keyboard)) {
+        XUngrabPointer(x, CurrentTime);
+        XUngrabKeyboard(x, CurrentTime);
+    }
+    XFlush(x);
+    return pointer && keyboard && !trap.failed();
 }
 
 bool restack(Connection& connection, const std::vector<::Window>& bottom_to_top)

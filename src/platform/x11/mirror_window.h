@@ -1,7 +1,8 @@
 // MirrorWindow: the real X window that shows one top-level window of the display. It is kept in the
 // place, size, stacking, title and shape the display gives it; the pixels come from the display's
 // own bitmap, pushed through ImageWriter. A window without frame asks the window manager for no
-// decorations (_MOTIF_WM_HINTS), so a skinned window shows nothing but its skin.
+// decorations (_MOTIF_WM_HINTS), so a skinned window shows nothing but its skin. An overlay is
+// override-redirect: the window manager never sees it, so it stays exactly where it is put, on top.
 //
 // Every call fails softly (false) when the X window was destroyed behind the library's back.
 #pragma once
@@ -16,7 +17,7 @@
 
 namespace velmo::platform::x11 {
 
-enum class Decorations { Bare, Frame };
+enum class Decorations { Bare, Frame, Overlay };
 
 class MirrorWindow {
 public:
@@ -37,6 +38,10 @@ public:
     // rectangle again.
     bool set_shape(const std::vector<gfx::Rect>& rects);
     bool clear_shape();
+    // Raises the window and grabs the pointer and the keyboard for it, so every button, motion
+    // and key goes to it until it is unmapped or destroyed. The server refuses a grab while
+    // another client holds one, or before the window is viewable: it is tried for a short while.
+    bool grab_input();
 
 private:
     Connection& connection_;

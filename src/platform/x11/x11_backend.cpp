@@ -1,6 +1,8 @@
 #include "platform/x11/x11_backend.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -9,10 +11,6 @@
 #include <chrono>
 
 #include "platform/display.h"
-#include "platform/display_state.h"
-#include "platform/gdi.h"
-#include "platform/messages.h"
-#include "platform/user.h"
 #include "platform/x11/desktop.h"
 #include "platform/x11/events.h"
 #include "platform/x11/foreign_window.h"
@@ -36,6 +34,7 @@ X11Backend::X11Backend(const std::string& display_name)
     , shared_pixels_(*connection_)
     , size_(connection_->screen_size())
     , screen_(size_)
+    , pointer_probe_(*connection_)
     , wake_fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
     // Windows made by other programs are not ours to watch; the root tells when the active one changes.
@@ -92,6 +91,10 @@ std::optional<uint32_t> X11Backend::screen_pixel(gfx::Point at)
     // none is waited for.
     collect_exposures(false);
     flush();
+    if (at == last_pointer_)
+        pointer_reads_since_pixel_ = 0;
+    if (auto word = pointer_probe_.take_pixel(at))
+        return word;
     return reader_.read_screen_pixel(at);
 }
 
@@ -99,15 +102,69 @@ gfx::Point X11Backend::cursor_position() const
 {
     if (event_pointer_)
         return *event_pointer_;
-    if (auto p = pointer_position(*connection_))
+    // A picker reads the pixel under the pointer after each pointer read; the pixel where the
+    // pointer last was then comes along in the same round trip. The second read allowed covers a
+    // caller that asks for the pointer once more between its picks.
+    std::optional<gfx::Point> pixel_at;
+    if (pointer_reads_since_pixel_ < 2)
+        pixel_at = last_pointer_;
+    pointer_reads_since_pixel_ = std::min(pointer_reads_since_pixel_ + 1, 1 << 20);
+    if (auto p = pointer_probe_.pointer(pixel_at))
         last_pointer_ = *p;
     return last_pointer_;
 }
 
-void X11Backend::set_cursor_position(gfx::Point position)
+bool X11Backend::set_cursor_position(gfx::Point position)
 {
-    if (warp_pointer(*connection_, position))
-        last_pointer_ = position;
+    if (!warp_pointer(*connection_, position))
+        return false;
+    last_pointer_ = position;
+    return true;
+}
+
+std::vector<Monitor> X11Backend::monitors() const
+{
+    ::Display* x = connection_->get();
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    std::vector<Monitor> found;
+    // Monitors came with RandR 1.5; an older server, or none, has only the screen.
+    if (!connection_->lost() && XRRQueryExtension(x, &event_base, &error_base) && XRRQueryVersion(x, &major, &minor)
+        && (major > 1 || (major == 1 && minor >= 5))) {
+        int count = 0;
+        if (XRRMonitorInfo* list = XRRGetMonitors(x, connection_->root(), True, &count)) {
+            for (int i = 0; i < count; ++i) {
+                char* name = XGetAtomName(x, list[i].name);
+                found.push_back({ name ? name : "monitor " + std::to_string(i), { list[i].x, list[i].y, list[i].width, list[i].height } });
+                if (name)
+                    XFree(name);
+            }
+            XRRFreeMonitors(list);
+        }
+    }
+    if (found.empty())
+        return DisplayBackend::monitors();
+    return found;
+}
+
+std::optional<PointerImage> X11Backend::pointer_image()
+{
+    int event_base = 0;
+    int error_base = 0;
+    ::Display* x = connection_->get();
+    if (!XFixesQueryExtension(x, &event_base, &error_base))
+        return std::nullopt;
+    XFixesCursorImage* cursor = XFixesGetCursorImage(x);
+    if (!cursor)
+        return std::nullopt;
+    PointerImage image;
+    image.size = { cursor->width, cursor->height };
+    image.hot_spot = { cursor->xhot, cursor->yhot };
+    // Xlib hands the 32-bit words over in longs.
+    image.argb.reserve(size_t(cursor->width) * cursor->height);
+    for (size_t i = 0; i < size_t(cursor->width) * cursor->height; ++i)
+        image.argb.push_back(static_cast<uint32_t>(cursor->pixels[i]));
+    XFree(cursor);
+    return image;
 }
 
 X11Backend::Mirror* X11Backend::mirror(HWND handle)
@@ -124,13 +181,15 @@ X11Backend::Mirror* X11Backend::mirror(HWND handle)
 
 const Window* X11Backend::top_level(const Window& w) const
 {
+    if (!sink())
+        return nullptr;
     const Window* at = &w;
     while (at->parent != 0) {
-        at = find_window(at->parent);
+        at = sink()->window_state(at->parent);
         if (!at)
             return nullptr;
     }
-    return at->handle == GetDesktopWindow() ? nullptr : at;
+    return at->handle == sink()->desktop() ? nullptr : at;
 }
 
 void X11Backend::window_changed(const Window& w)
@@ -184,7 +243,7 @@ void X11Backend::window_changed(const Window& w)
 
 void X11Backend::window_restacked(const Window& parent)
 {
-    if (parent.handle != GetDesktopWindow()) {
+    if (!sink() || parent.handle != sink()->desktop()) {
         if (const Window* top = top_level(parent))
             if (Mirror* m = mirror(top->handle))
                 m->stale = true;
@@ -235,7 +294,6 @@ void X11Backend::window_damaged(const Window& w)
 
 void X11Backend::window_destroyed(HWND handle)
 {
-    std::erase_if(foreign_, [&](const auto& entry) { return entry.second == handle; });
     auto it = mirrors_.find(handle);
     if (it == mirrors_.end())
         return;
@@ -259,32 +317,18 @@ std::optional<gfx::Rect> X11Backend::server_rect(::Window id)
 
 HWND X11Backend::handle_of(::Window id)
 {
+    if (!sink())
+        return 0;
     if (id == connection_->root())
-        return GetDesktopWindow();
+        return sink()->desktop();
     if (auto own = by_x_window_.find(id); own != by_x_window_.end())
         return own->second;
     auto rect = server_rect(id);
-    auto known = foreign_.find(id);
-    if (known != foreign_.end()) {
-        Window* w = display().window(known->second);
-        if (w && rect) {
-            w->rect = *rect;
-            return known->second;
-        }
-        if (w)
-            display().remove_window(known->second);
-        foreign_.erase(id);
-    }
-    if (!rect)
+    if (!rect) {
+        sink()->foreign_window_gone(id);
         return 0;
-    auto w = std::make_unique<Window>();
-    w->server_id = id;
-    w->rect = *rect;
-    w->visible = true;
-    w->pixels = gfx::Bitmap(rect->size());
-    HWND handle = display().add_window(std::move(w));
-    foreign_[id] = handle;
-    return handle;
+    }
+    return sink()->foreign_window_seen(id, *rect);
 }
 
 bool X11Backend::refresh_foreign(Window& w)
@@ -316,11 +360,7 @@ std::optional<HWND> X11Backend::foreground_window()
     return std::nullopt;
 }
 
-HWND x11_window_handle(uint64_t id)
-{
-    X11Backend* backend = current_x11_backend();
-    return backend && id != 0 ? backend->handle_of(static_cast<::Window>(id)) : 0;
-}
+HWND X11Backend::foreign_window(uint64_t id) { return id != 0 ? handle_of(static_cast<::Window>(id)) : 0; }
 
 bool X11Backend::begin_window_move(const Window& w, gfx::Point pointer)
 {
@@ -333,13 +373,34 @@ bool X11Backend::begin_window_move(const Window& w, gfx::Point pointer)
     return true;
 }
 
+bool X11Backend::hold_screen(const Window& w)
+{
+    if (top_level(w) != &w || !w.shows() || connection_->lost())
+        return false;
+    // Override-redirect is for a window the window manager has never seen: a window it manages
+    // already is replaced by a new one rather than taken back from it.
+    if (Mirror* old = mirror(w.handle)) {
+        by_x_window_.erase(old->window->id());
+        mirrors_.erase(w.handle);
+    }
+    Mirror made;
+    made.part = shown_part(w);
+    made.window = std::make_unique<MirrorWindow>(*connection_, made.part.translated(w.rect.location()), Decorations::Overlay, w.title);
+    by_x_window_[made.window->id()] = w.handle;
+    Mirror& m = mirrors_.emplace(w.handle, std::move(made)).first->second;
+    update_shape(m, w);
+    m.window->show();
+    m.shown = true;
+    flush();
+    return m.window->grab_input();
+}
+
 void X11Backend::push(HWND handle, Mirror& m)
 {
     m.stale = false;
-    HDC dc = GetWindowDC(handle);
-    if (auto source = reading_source(dc))
-        writer_.write(m.window->id(), *source->bitmap, m.part.translated(source->origin), { 0, 0 });
-    ReleaseDC(handle, dc);
+    pointer_probe_.forget();
+    if (const gfx::Bitmap* pixels = sink() ? sink()->window_pixels(handle) : nullptr)
+        writer_.write(m.window->id(), *pixels, m.part, { 0, 0 });
 }
 
 bool X11Backend::collect_exposures(bool sync)
@@ -407,8 +468,8 @@ bool X11Backend::dispatch_pending()
         }
         case Kind::KeyDown:
         case Kind::KeyUp:
-            if (handle && e->key)
-                PostMessageA(handle, e->kind == Kind::KeyDown ? WM_KEYDOWN : WM_KEYUP, static_cast<WPARAM>(e->key), 0);
+            if (handle && e->key && sink())
+                sink()->key_changed(handle, static_cast<int>(e->key), e->kind == Kind::KeyDown);
             input = true;
             break;
         case Kind::Repaint:
@@ -419,17 +480,16 @@ bool X11Backend::dispatch_pending()
             // Moved or resized by the window manager or the person: the display follows. Our own
             // requests come back with the rectangle already recorded, and change nothing.
             if (m && !m->gone && e->area != m->window->rect()) {
-                const Window* w = find_window(handle);
-                if (w) {
+                if (const Window* w = sink() ? sink()->window_state(handle) : nullptr) {
                     gfx::Point outer = e->area.location() - m->part.location();
                     gfx::Size size { e->area.width + w->rect.width - m->part.width, e->area.height + w->rect.height - m->part.height };
-                    MoveWindow(handle, outer.x, outer.y, size.width, size.height, 1);
+                    sink()->window_placed(handle, gfx::Rect::of(outer, size));
                 }
             }
             break;
         case Kind::CloseRequest:
-            if (handle)
-                PostMessageA(handle, WM_CLOSE, 0, 0);
+            if (handle && sink())
+                sink()->close_requested(handle);
             input = true;
             break;
         case Kind::Destroyed:
@@ -443,6 +503,8 @@ bool X11Backend::dispatch_pending()
 
 void X11Backend::wait_for_events(Deadline deadline)
 {
+    // A pixel read with the pointer is only as new as the pointer reading; after a wait it is not.
+    pointer_probe_.forget();
     flush();
     if (dispatch_pending()) {
         flush();
@@ -464,7 +526,25 @@ void X11Backend::wait_for_events(Deadline deadline)
     flush();
 }
 
-X11Backend* current_x11_backend() { return dynamic_cast<X11Backend*>(&display().backend()); }
+std::optional<std::string> X11Backend::lost() const
+{
+    if (!connection_->lost())
+        return std::nullopt;
+    return "the connection to the X display was lost";
+}
+
+X11Backend* current_x11_backend() { return dynamic_cast<X11Backend*>(&display_backend()); }
+
+HWND x11_window_handle(uint64_t id)
+{
+    X11Backend* backend = current_x11_backend();
+    return backend ? backend->foreign_window(id) : 0;
+}
+
+BackendEntry backend_entry()
+{
+    return { "x11", [] { return std::unique_ptr<DisplayBackend>(std::make_unique<X11Backend>()); } };
+}
 
 void X11Backend::wake()
 {
