@@ -5,20 +5,29 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <optional>
+#include <thread>
 
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/error_output.h"
 #include "cli/gallery.h"
+#include "cli/real_display.h"
+#include "cli/screen_overlay.h"
+#include "cli/selection.h"
+#include "codecs/image_file.h"
 #include "codecs/png_output.h"
+#include "gfx/png_writer.h"
 #include "host/form.h"
 #include "platform/display.h"
+#include "platform/display_backend.h"
 #include "platform/picture.h"
+#include "platform/pointer_image.h"
 #include "platform/user.h"
-#include "platform/x11/foreign_window.h"
 
 namespace velmo::cli {
 
@@ -75,16 +84,30 @@ gfx::Rect parse_rect(const std::string& text)
     return rect;
 }
 
-// Writes the picture's bitmap as PNG through a temporary file beside `png`, so a failure leaves
-// neither a partial file nor a damaged earlier one.
-void write_picture(const ObjectRef& object, const std::filesystem::path& png)
+const gfx::Bitmap& picture_pixels(const ObjectRef& object)
 {
     auto picture = std::dynamic_pointer_cast<Picture>(object);
     const gfx::Bitmap* pixels = picture ? picture->pixels() : nullptr;
     if (!pixels || pixels->size().is_empty())
         fail("the capture gave no picture");
+    return *pixels;
+}
 
-    codecs::write_png_whole(*pixels, png);
+// The pixels taken out of a picture that only the caller holds and is done with, so that they are
+// drawn on and written without a copy.
+gfx::Bitmap take_picture_pixels(const ObjectRef& object)
+{
+    auto picture = std::dynamic_pointer_cast<Picture>(object);
+    auto pixels = picture ? picture->take_pixels() : std::nullopt;
+    if (!pixels || pixels->size().is_empty())
+        fail("the capture gave no picture");
+    return std::move(*pixels);
+}
+
+// Writes the picture's bitmap as PNG, whole or not at all.
+void write_picture(const ObjectRef& object, const std::filesystem::path& png)
+{
+    codecs::write_png_whole(picture_pixels(object), png);
 }
 
 gfx::Size size_of(const RECT& r) { return { r.right - r.left, r.bottom - r.top }; }
@@ -95,8 +118,74 @@ struct Options {
     std::string window;
     bool client = false;
     std::string rect;
+    std::string monitor;
     std::string output;
+    std::string delay;
+    std::string quality;
+    bool pointer = false;
+    bool select = false;
 };
+
+// Where the picture goes and how it is encoded; known before any waiting or capturing.
+struct Output {
+    bool to_standard_output = false;
+    codecs::ImageFormat format = codecs::ImageFormat::Png;
+    int quality = codecs::default_jpeg_quality;
+};
+
+Output choose_output(const Options& o)
+{
+    Output output;
+    output.to_standard_output = o.output == "-";
+    if (!output.to_standard_output) {
+        auto format = codecs::format_of(o.output);
+        if (!format)
+            fail(o.output + ": unknown image format: name the file .png, .jpg, .jpeg or .webp (or - for PNG on standard output)");
+        output.format = *format;
+    }
+    if (!o.quality.empty()) {
+        int quality = 0;
+        auto [end, error] = std::from_chars(o.quality.data(), o.quality.data() + o.quality.size(), quality);
+        if (error != std::errc() || end != o.quality.data() + o.quality.size() || quality < 1 || quality > 100)
+            fail("--quality " + o.quality + ": give a whole number from 1 to 100");
+        if (output.format != codecs::ImageFormat::Jpeg)
+            fail("--quality is for .jpg and .jpeg files only");
+        output.quality = quality;
+    }
+    return output;
+}
+
+// Seconds to wait, 0 or more.
+double parse_delay(const std::string& text)
+{
+    if (text.empty())
+        return 0;
+    double seconds = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc() || end != text.data() + text.size() || !(seconds >= 0) || seconds > 24 * 3600)
+        fail("--delay " + text + ": give the seconds to wait, from 0 to 86400");
+    return seconds;
+}
+
+// Waits, counting the whole seconds down on a terminal's standard error.
+void wait_before_capture(double seconds)
+{
+    using namespace std::chrono;
+    auto end = steady_clock::now() + duration_cast<steady_clock::duration>(duration<double>(seconds));
+    const bool countdown = ::isatty(STDERR_FILENO) == 1;
+    for (;;) {
+        auto left = end - steady_clock::now();
+        if (left <= steady_clock::duration::zero())
+            break;
+        if (countdown)
+            std::cerr << "\rCapturing in " << long(std::ceil(duration<double>(left).count())) << " s " << std::flush;
+        // Wakes on each whole second left, so that the count stays true.
+        steady_clock::duration to_next_second = left - floor<std::chrono::seconds>(left);
+        std::this_thread::sleep_for(to_next_second > steady_clock::duration::zero() ? to_next_second : steady_clock::duration(1s));
+    }
+    if (countdown && seconds > 0)
+        std::cerr << "\r\033[K" << std::flush;
+}
 
 // The window to capture from and the size of the area its context covers.
 struct Source {
@@ -121,9 +210,10 @@ Source choose_source(const Options& o)
         // Handle 0 stands for the screen, as it does for the capture class.
         if (*handle != 0) {
             HWND window = *handle;
-            // On X11 a number that is no handle of ours is tried as another program's X window id.
+            // On a display server a number that is no handle of ours is tried as another
+            // program's window id there.
             if (!IsWindow(window))
-                window = x11::x11_window_handle(*handle);
+                window = foreign_window(*handle);
             if (!window)
                 fail("no window has the handle " + hex(*handle) + " (" + std::to_string(*handle) + ")");
             bool got = o.client ? GetClientRect(window, &r) : GetWindowRect(window, &r);
@@ -137,10 +227,92 @@ Source choose_source(const Options& o)
     return { desktop, size_of(r), "the screen" };
 }
 
+// The monitor named `wanted`, or the one at that index.
+Monitor choose_monitor(const std::string& wanted)
+{
+    auto monitors = display_backend().monitors();
+    for (const Monitor& m : monitors)
+        if (m.name == wanted)
+            return m;
+    size_t index = 0;
+    auto [end, error] = std::from_chars(wanted.data(), wanted.data() + wanted.size(), index);
+    if (error == std::errc() && end == wanted.data() + wanted.size() && index < monitors.size())
+        return monitors[index];
+    std::string known;
+    for (size_t i = 0; i < monitors.size(); ++i)
+        known += (i ? ", " : "") + std::to_string(i) + " " + monitors[i].name;
+    fail("no monitor is called " + wanted + "; the monitors are " + known);
+}
+
+// Where the captured area's top left corner is on the screen.
+gfx::Point screen_origin(const Options& o, const Source& source, const std::optional<gfx::Rect>& rect)
+{
+    POINT corner { 0, 0 };
+    if (source.window != GetDesktopWindow()) {
+        RECT r {};
+        if (o.client) {
+            ClientToScreen(source.window, &corner);
+        } else if (GetWindowRect(source.window, &r)) {
+            corner = { r.left, r.top };
+        }
+    }
+    return { corner.x + (rect ? rect->x : 0), corner.y + (rect ? rect->y : 0) };
+}
+
+// The area the person drags out on the frozen screen, cut from that frozen picture: what they saw
+// is what they get, with the pointer where it was when the selection began.
+gfx::Bitmap select_and_cut(const Options& o)
+{
+    // Read before the overlay's crosshair replaces it.
+    std::optional<PointerImage> pointer;
+    if (o.pointer)
+        pointer = current_pointer_image();
+    ScreenOverlay overlay("--select");
+    auto area = select_area(overlay);
+    if (!area)
+        fail("the selection was cancelled; nothing was written");
+    if (area->is_empty())
+        fail("the selection is empty: hold the left button down and drag across the area to capture");
+    gfx::Bitmap picture(area->size());
+    picture.copy_from(overlay.frozen(), *area, { 0, 0 });
+    if (pointer)
+        draw_pointer(picture, *pointer, overlay.pointer() - area->location());
+    return picture;
+}
+
+// Writes the picture, spending its pixels: a PNG is encoded over their memory.
+void write_output(const Options& o, const Output& output, gfx::Bitmap&& pixels, gfx::Size size, const std::string& what)
+{
+    if (output.to_standard_output) {
+        if (gfx::write_png_spending(std::move(pixels), STDOUT_FILENO) != gfx::PngWrite::Written)
+            fail(std::string("cannot write the picture to standard output: ") + std::strerror(errno));
+        return;
+    }
+    codecs::write_image_whole(std::move(pixels), o.output, output.format, output.quality);
+    std::cout << "Wrote " << o.output << ": " << size.width << " x " << size.height << " pixels of " << what << "\n";
+}
+
 void run_capture(const Options& o)
 {
+    const Output output = choose_output(o);
+    const double delay = parse_delay(o.delay);
+    if (o.select) {
+        require_pointing("--select");
+        require_screen_pixels();
+        if (delay > 0)
+            wait_before_capture(delay);
+        gfx::Bitmap picture = select_and_cut(o);
+        gfx::Size size = picture.size();
+        return write_output(o, output, std::move(picture), size, "the selection");
+    }
     Source source = choose_source(o);
     std::optional<gfx::Rect> rect;
+    std::optional<Monitor> monitor;
+    if (!o.monitor.empty()) {
+        monitor = choose_monitor(o.monitor);
+        source.area = monitor->rect.size();
+        source.name = "the monitor " + monitor->name;
+    }
     if (!o.rect.empty()) {
         rect = parse_rect(o.rect);
         if (rect->x < 0 || rect->y < 0 || int64_t(rect->x) + rect->width > source.area.width
@@ -150,6 +322,14 @@ void run_capture(const Options& o)
     }
     if (source.area.is_empty())
         fail(source.name + " has no pixels to capture");
+    if (source.window == GetDesktopWindow())
+        require_screen_pixels();
+    gfx::Size size = rect ? rect->size() : source.area;
+    // A monitor is a part of the screen: its rectangle, or the part of it --rect names.
+    if (monitor)
+        rect = rect ? rect->translated(monitor->rect.x, monitor->rect.y) : monitor->rect;
+    if (delay > 0)
+        wait_before_capture(delay);
 
     ObjectRef capture = create_object("Velmo10.clsKxLumoImageCaptureA");
     ObjectRef picture;
@@ -162,9 +342,14 @@ void run_capture(const Options& o)
     else
         picture = call(capture, "CaptureAnyWindow",
             { handle_value(source.window), Boolean::from(o.client), 0, 0, source.area.width, source.area.height });
-    write_picture(picture, o.output);
-    gfx::Size size = rect ? rect->size() : source.area;
-    std::cout << "Wrote " << o.output << ": " << size.width << " x " << size.height << " pixels of " << source.name << "\n";
+    gfx::Bitmap captured = take_picture_pixels(picture);
+    if (o.pointer) {
+        POINT at {};
+        GetCursorPos(&at);
+        gfx::Point origin = screen_origin(o, source, rect);
+        draw_pointer(captured, current_pointer_image(), { at.x - origin.x, at.y - origin.y });
+    }
+    write_output(o, output, std::move(captured), size, source.name);
 }
 
 }  // namespace
@@ -172,7 +357,7 @@ void run_capture(const Options& o)
 void add_capture_command(CLI::App& app)
 {
     auto options = std::make_shared<Options>();
-    auto* command = app.add_subcommand("capture", "Capture the screen, the active window or any window into a PNG");
+    auto* command = app.add_subcommand("capture", "Capture the screen, the active window or any window into a PNG, JPEG or WebP file");
     auto* screen = command->add_flag("--screen", options->screen, "the whole screen (the default)");
     auto* active = command->add_flag("--active", options->active, "the active (foreground) window, frame and caption included");
     auto* window = command->add_option("--window", options->window, "the window with this handle, decimal or 0x hexadecimal; 0 is the screen; on X11 also another program's X window id")
@@ -180,11 +365,33 @@ void add_capture_command(CLI::App& app)
     command->add_flag("--client", options->client, "with --window: only its client area")->needs(window);
     screen->excludes(active)->excludes(window);
     active->excludes(window);
+    command->add_option("--monitor", options->monitor, "one monitor of the screen: its name (as the window system gives it: RandR monitors on X11, outputs on Wayland) or its index from 0; on the memory display 0 is the screen")
+        ->type_name("NAME|N")
+        ->excludes(active)
+        ->excludes(window);
     command->add_option("--rect", options->rect, "only this rectangle of what is captured, in its pixels")->type_name("X,Y,W,H");
-    command->add_option("-o,--output", options->output, "PNG file to write")->type_name("FILE.png")->required();
+    command->add_option("-o,--output", options->output,
+               "file to write, in the format of its extension: .png, .jpg/.jpeg or .webp (lossless); - writes PNG to standard output")
+        ->type_name("FILE")
+        ->required();
+    command->add_option("--quality", options->quality, "JPEG quality, 1 to 100 (default 90)")->type_name("N");
+    command->add_option("--delay", options->delay, "wait this many seconds first, counting down on a terminal")->type_name("SECONDS");
+    command->add_flag("--pointer", options->pointer, "draw the pointer into the picture at its hot spot");
+    command->add_flag("--select", options->select,
+               "drag out the rectangle to capture on a frozen picture of the screen, a magnifier beside the pointer; "
+               "Escape or the right button cancels (exit code 1, no file). X11 only")
+        ->excludes(screen)
+        ->excludes(active)
+        ->excludes(window)
+        ->excludes("--monitor")
+        ->excludes("--rect");
     command->footer("On the memory display the screen holds what this process has shown; on a real display, the real screen.\n"
                     "Examples:\n"
                     "  velmo capture -o screen.png\n"
+                    "  velmo capture --delay 3 --pointer -o screen.jpg --quality 80\n"
+                    "  velmo --display x11 capture --select -o part.png\n"
+                    "  velmo capture -o - | xclip -selection clipboard -t image/png\n"
+                    "  velmo --display wayland capture --monitor HEADLESS-2 -o right.png\n"
                     "  velmo capture --window 0x10004 --client --rect 0,0,200,100 -o part.png");
     command->callback([options] {
         try {

@@ -13,6 +13,7 @@
 #include "platform/display.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 #include "support/picture_pixels.h"
 
 namespace velmo::capture {
@@ -54,9 +55,12 @@ ObjectRef call(const ObjectRef& capture, std::string_view member, std::vector<Va
     return late::invoke(capture, member, Invoke::Call, refs).to_object();
 }
 
-class Capture : public ::testing::Test {
+class Capture : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 320, 240 }, 32 }); }
+    Capture()
+        : MemoryDisplayTest({ { 320, 240 }, 32 })
+    {
+    }
     std::shared_ptr<clsKxLumoImageCaptureA> capture = std::make_shared<clsKxLumoImageCaptureA>();
 };
 

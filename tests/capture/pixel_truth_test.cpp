@@ -10,6 +10,7 @@
 #include "platform/display.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 #include "support/picture_pixels.h"
 
 namespace velmo::capture {
@@ -29,11 +30,15 @@ ObjectRef call(const ObjectRef& object, std::string_view member, std::vector<Var
     return late::invoke(object, member, Invoke::Call, refs).to_object();
 }
 
-class PixelTruth : public ::testing::Test {
+class PixelTruth : public velmo::testing::MemoryDisplayTest {
 protected:
+    PixelTruth()
+        : MemoryDisplayTest({ { 800, 600 }, 32 })
+    {
+    }
     void SetUp() override
     {
-        reset_display({ { 800, 600 }, 32 });
+        MemoryDisplayTest::SetUp();
         form = host::Form::create(510, 300);
         late::let(form, "Left", float(form_on_screen.x * 15));
         late::let(form, "Top", float(form_on_screen.y * 15));

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "codecs/atomic_file.h"
+#include "support/temp_folder.h"
 #include "support/velmo_error.h"
 
 namespace fs = std::filesystem;
@@ -26,17 +27,10 @@ namespace {
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() / ("velmo-atomic-" + std::to_string(::getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
     void TearDown() override
     {
         if (mounted_)
-            ::umount(folder_.c_str());
-        fs::remove_all(folder_);
+            ::umount(folder_.path().c_str());
     }
 
     static std::string read(const fs::path& file)
@@ -60,7 +54,7 @@ protected:
         return found;
     }
 
-    fs::path folder_;
+    velmo::testing::TempFolder folder_ { "velmo-atomic" };
     bool mounted_ = false;
 };
 
@@ -167,7 +161,7 @@ TEST_F(AtomicFileTest, SpecialFilesAreWrittenDirectly)
 // A disk that fills up under the writer: the error says so, and the earlier file survives.
 TEST_F(AtomicFileTest, FullDiskKeepsTheEarlierFile)
 {
-    if (::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k") != 0)
+    if (::mount("tmpfs", folder_.path().c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "mounting a small tmpfs needs root: " << std::strerror(errno);
     mounted_ = true;
     fs::path target = folder_ / "picture.png";

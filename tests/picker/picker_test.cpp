@@ -18,6 +18,7 @@
 #include "platform/memory_backend.h"
 #include "platform/messages.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 
 namespace velmo::picker {
 namespace {
@@ -31,13 +32,16 @@ struct Raised {
     friend bool operator==(const Raised&, const Raised&) = default;
 };
 
-class PickerTest : public ::testing::Test {
+class PickerTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 64, 48 }, 32, {}, ClockKind::Virtual }); }
+    PickerTest()
+        : MemoryDisplayTest({ { 64, 48 }, 32, {}, ClockKind::Virtual })
+    {
+    }
     void TearDown() override
     {
         StopGettingRGBOnAnyPicker();
-        reset_display();
+        MemoryDisplayTest::TearDown();
     }
     static void StopGettingRGBOnAnyPicker() { picker_timer().let_Interval(0); }
 
@@ -127,7 +131,7 @@ public:
         return memory_.screen(generation, scene);
     }
     gfx::Point cursor_position() const override { return { -20, 10 }; }
-    void set_cursor_position(gfx::Point) override { }
+    bool set_cursor_position(gfx::Point) override { return false; }
     void wait_for_events(Deadline deadline) override { memory_.wait_for_events(deadline); }
     void wake() override { memory_.wake(); }
 
