@@ -5,6 +5,7 @@
 
 #include "automation/registry.h"
 #include "automation/event_source.h"
+#include "interpreter_lock.h"
 #include "values.h"
 #include "wrapper.h"
 
@@ -47,8 +48,10 @@ public:
     ~HandlerSink() override
     {
         // A sink can outlive the interpreter inside a thread's globals; then its reference just goes.
-        if (Py_IsInitialized())
-            Py_XDECREF(handler_);
+        if (Py_IsInitialized() && handler_) {
+            WithInterpreterLock locked;  // the last reference may go inside a member call
+            Py_DECREF(handler_);
+        }
     }
 
     const ClassInfo& class_info() const override { return info_; }
@@ -56,6 +59,7 @@ public:
 
     Variant invoke(std::string_view name, Invoke how, Args args) override
     {
+        WithInterpreterLock locked;  // events arrive inside member calls, which let go of it
         PyObject* handler = handler_ ? PyWeakref_GetObject(handler_) : nullptr;
         if (how != Invoke::Call || !handler || handler == Py_None)
             throw Error(err::MemberNotSupported, std::string(info_.library));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "events.h"
+#include "interpreter_lock.h"
 #include "gfx/png_writer.h"
 #include "host/form.h"
 #include "host/picture_box.h"
@@ -133,6 +134,15 @@ PyObject* type_error_for_keywords(const Member& member, std::string_view keyword
     return nullptr;
 }
 
+// A member call with the interpreter lock let go: the arguments are converted already, and the
+// result is converted after. Objects belong to the thread that uses them, so only the lock's other
+// users, Python threads with objects of their own, run meanwhile.
+Variant invoke_unlocked(Object& object, std::string_view name, Invoke how, Args args)
+{
+    WithoutInterpreterLock unlocked;
+    return object.invoke(name, how, args);
+}
+
 // Calls `member` (or, for an object without a member table, the member `name`) with Python
 // positional and keyword arguments. Omitted optional parameters before a given one arrive as the
 // type library says: the declared default, or the missing marker that the object turns into the
@@ -150,7 +160,7 @@ PyObject* call_member(const ObjectRef& object, const Member* member, std::string
             CallArguments values(nargs);
             for (size_t i = 0; i < nargs; ++i)
                 values.put(i, args[i]);
-            Variant result = object->invoke(name, how, values.first(nargs));
+            Variant result = invoke_unlocked(*object, name, how, values.first(nargs));
             return finish_call(to_python(result));
         }
 
@@ -181,7 +191,7 @@ PyObject* call_member(const ObjectRef& object, const Member* member, std::string
                     "Argument not optional: " + std::string(p.name) + " of " + std::string(member->name));
             values.put_variant(i, p.has_default ? p.default_value : Variant::missing());
         }
-        Variant result = object->invoke(member->name, how, values.first(count));
+        Variant result = invoke_unlocked(*object, member->name, how, values.first(count));
         return finish_call(to_python(result));
     } catch (Error& error) {
         error.set_source_if_empty(object->class_info().library);
@@ -688,8 +698,23 @@ PyObject* picture_box_new(PyTypeObject*, PyObject* args, PyObject* kwargs)
     }
 }
 
+// An object lives in the process that created it (its component, windows and files are there), so
+// pickle and copy refuse it with a message that says what to send instead.
+PyObject* wrapper_refuse_pickle(PyObject* self, PyObject*)
+{
+    const auto& object = as_wrapper(self)->object;
+    PyErr_Format(PyExc_TypeError,
+        "%s objects cannot be pickled or copied: a %s lives in the process that created it; send what it "
+        "is made from (a ProgID, a file name) and create the object where it is used",
+        Py_TYPE(self)->tp_name, object ? class_title(*object).c_str() : "velmo object");
+    return nullptr;
+}
+
 PyMethodDef wrapper_methods[] = {
     { "__dir__", wrapper_dir, METH_NOARGS, nullptr },
+    { "__reduce__", wrapper_refuse_pickle, METH_NOARGS, nullptr },
+    { "__reduce_ex__", wrapper_refuse_pickle, METH_O, nullptr },
+    { "__getstate__", wrapper_refuse_pickle, METH_NOARGS, nullptr },
     { nullptr, nullptr, 0, nullptr },
 };
 

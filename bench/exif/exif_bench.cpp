@@ -20,6 +20,7 @@
 #include "exif/jpg_tags.h"
 #include "runtime/app.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 #if VELMO_BENCH_LIBEXIF
 #include <libexif/exif-data.h>
@@ -32,7 +33,7 @@ using namespace velmo;
 constexpr int corpus_size = 2000;
 
 struct Corpus {
-    exif::fixture::TempFolder folder;
+    testing::TempFolder folder;
     std::vector<std::string> paths = exif::bench::write_corpus(folder / "corpus", corpus_size);
 };
 
@@ -73,7 +74,7 @@ BENCHMARK(Floor);
 // an edited exif.ini at the next read can pay.
 void FloorWithIniCheck(benchmark::State& state)
 {
-    static exif::fixture::TempFolder library;
+    static testing::TempFolder library;
     const std::string ini = (library / "exif.ini").string();
     size_t i = 0;
     next_path(i);
@@ -91,8 +92,8 @@ enum class Ini { None, Small };
 // two seconds is read again at every read, so the benchmark lets the new file settle first.
 void use_library_folder(Ini ini)
 {
-    static exif::fixture::TempFolder without_ini;
-    static exif::fixture::TempFolder with_ini;
+    static testing::TempFolder without_ini;
+    static testing::TempFolder with_ini;
     static const bool written = [] {
         std::string text = "[Orientation]\n1=Top-left\n3=Bottom-right\n6=Right-top\n8=Left-bottom\nFormat=@X\n"
                            "[ResolutionUnit]\n2=inches\n3=cm\n[MeteringMode]\n5=Pattern\n[Flash]\n9=Fired\n16=Off\n"

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Whole process, as a person runs it: `velmo capture -o shot.png` of a 1920 x 1080 Xvfb screen
-# showing a photo-like picture, next to scrot and maim writing a PNG of the same screen. Prints
-# hyperfine's table and the three file sizes.
+# showing a photo-like picture, next to scrot (at its default zlib level 2, and at -q 80, zlib
+# level 1 like velmo's own) and maim, when installed, writing a PNG of the same screen. Prints
+# hyperfine's table, each command's peak resident memory and the file sizes.
 #
 #   bench/x11/capture_vs_scrot.sh [BUILD_DIR]   (a Release build with -DVELMO_BENCH=ON; needs
-#                                                Xvfb, hyperfine, scrot and maim)
+#                                                Xvfb, hyperfine, scrot and GNU time)
 set -euo pipefail
 build=${1:-build/bench}
 velmo=$(realpath "$build/src/cli/velmo")
 bench=$(realpath "$build/bench/x11/bench_x11")
-for tool in Xvfb hyperfine scrot maim; do
+for tool in Xvfb hyperfine scrot /usr/bin/time; do
   command -v $tool >/dev/null || { echo "capture_vs_scrot: $tool is not installed" >&2; exit 1; }
 done
 
@@ -30,8 +31,11 @@ pids+=($!)
 sleep 2
 
 cd "$work"
-hyperfine --warmup 3 --runs 30 -N \
-  "$velmo --display x11 capture -o velmo.png" \
-  "scrot -o scrot.png" \
-  "maim maim.png"
-ls -l velmo.png scrot.png maim.png | awk '{ print $5, $9 }'
+commands=("$velmo --display x11 capture -o velmo.png" "scrot -o scrot.png" "scrot -q 80 -o scrot-q80.png")
+command -v maim >/dev/null && commands+=("maim maim.png")
+hyperfine --warmup 3 --runs 30 -N "${commands[@]}"
+for c in "${commands[@]}"; do
+  # shellcheck disable=SC2086  # each command is split into its words on purpose
+  /usr/bin/time -f "%M KB peak resident: $c" $c >/dev/null
+done
+ls -l velmo.png scrot.png scrot-q80.png $(command -v maim >/dev/null && echo maim.png) | awk '{ print $5, $9 }'

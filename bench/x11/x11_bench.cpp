@@ -1,7 +1,8 @@
 // The real display on a private 1920 x 1080 Xvfb screen showing a photo-like picture:
 //   - CaptureScreen, called by name as a client calls it, next to one XShmGetImage of the root
 //     into an attached shared segment (the least a screen capture can cost);
-//   - one colour-picker tick (pointer, screen pixel, texts, event) next to one 1 x 1 XGetImage.
+//   - one colour-picker tick (pointer, screen pixel, texts, event) next to one 1 x 1 XGetImage,
+//     the pointer query and pixel read asked one after the other, and the two asked together.
 //
 //   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMO_BENCH=ON
 //   cmake --build build/bench --target bench_x11 && build/bench/bench/x11/bench_x11
@@ -30,9 +31,10 @@
 
 #include "platform/x11/connection.h"
 #include "platform/x11/desktop.h"
-#include "platform/x11/display_choice.h"
+#include "platform/registry/display_registry.h"
 #include "platform/x11/image.h"
 #include "platform/x11/mirror_window.h"
+#include "platform/x11/pointer_probe.h"
 
 namespace velmo::platform::x11 {
 namespace {
@@ -68,7 +70,7 @@ struct Screen {
         window->show();
         gfx::Bitmap picture = photo_like(screen);
         ImageWriter(*painter).write(window->id(), picture, picture.rect());
-        use_display(DisplayChoice::X11);
+        use_display("x11");
     }
     ~Screen()
     {
@@ -149,6 +151,36 @@ void BM_XGetImageOnePixel(benchmark::State& state)
     }
 }
 BENCHMARK(BM_XGetImageOnePixel)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The two requests a tick is made of, asked one after the other: two round trips.
+void BM_XQueryPointerThenXGetImage(benchmark::State& state)
+{
+    Screen& s = shared_screen();
+    ::Display* d = s.painter->get();
+    for (auto _ : state) {
+        ::Window root = 0, child = 0;
+        int x = 0, y = 0, wx = 0, wy = 0;
+        unsigned mask = 0;
+        XQueryPointer(d, DefaultRootWindow(d), &root, &child, &x, &y, &wx, &wy, &mask);
+        XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+        benchmark::DoNotOptimize(XGetPixel(image, 0, 0));
+        XDestroyImage(image);
+    }
+}
+BENCHMARK(BM_XQueryPointerThenXGetImage)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The pointer with the pixel where it rests, both asked before either answer is awaited.
+void BM_PointerProbeAtRest(benchmark::State& state)
+{
+    Screen& s = shared_screen();
+    PointerProbe probe(*s.painter);
+    gfx::Point at = probe.pointer().value_or(gfx::Point {});
+    for (auto _ : state) {
+        at = probe.pointer(at).value_or(at);
+        benchmark::DoNotOptimize(probe.take_pixel(at));
+    }
+}
+BENCHMARK(BM_PointerProbeAtRest)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 }  // namespace velmo::platform::x11

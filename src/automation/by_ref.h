@@ -46,7 +46,7 @@ public:
         return *this;
     }
 
-    // The caller's variable itself, for passing it on by reference.
+    /// The caller's variable itself, for passing it on by reference.
     Variant& variable() { return target_; }
 
 private:

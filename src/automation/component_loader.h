@@ -22,7 +22,7 @@
 
 namespace velmo::components {
 
-// The symbol every component exports: registers the component's classes with register_class.
+/// The symbol every component exports: registers the component's classes with register_class.
 inline constexpr const char* entry_symbol = "velmo_register_classes";
 
 struct Registration {
@@ -30,22 +30,22 @@ struct Registration {
     std::filesystem::path file;  // absolute, or relative to the registration file's folder
 };
 
-// Reads a registration file's text. One "ProgID<TAB>file" per line; blank lines and lines starting
-// with '#' are ignored, as is a line without a tab or with an empty side (a damaged line names nothing).
+/// Reads a registration file's text. One "ProgID<TAB>file" per line; blank lines and lines starting
+/// with '#' are ignored, as is a line without a tab or with an empty side (a damaged line names nothing).
 std::vector<Registration> parse_registrations(std::string_view text);
 
-// The registration file in use: the one given to use_registration_file, else "velmo/classes.reg"
-// beside the library holding this code.
+/// The registration file in use: the one given to use_registration_file, else "velmo/classes.reg"
+/// beside the library holding this code.
 std::filesystem::path registration_file();
-// Reads registrations from another file from now on (a host with its own layout, tests); an empty
-// path goes back to the default. What was loaded stays loaded.
+/// Reads registrations from another file from now on (a host with its own layout, tests); an empty
+/// path goes back to the default. What was loaded stays loaded.
 void use_registration_file(std::filesystem::path file);
 
-// The component file registered for a ProgID (letter case ignored), made absolute.
+/// The component file registered for a ProgID (letter case ignored), made absolute.
 std::optional<std::filesystem::path> file_of(std::string_view progid);
 
-// Loads the component registered for `progid` and runs its entry. False when no file is registered
-// for it; raises 429 when the file cannot be loaded or has no entry.
+/// Loads the component registered for `progid` and runs its entry. False when no file is registered
+/// for it; raises 429 when the file cannot be loaded or has no entry.
 bool load_component_for(std::string_view progid);
 
 }  // namespace velmo::components

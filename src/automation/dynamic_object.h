@@ -16,7 +16,7 @@ public:
 
     explicit DynamicObject(std::string_view name = "DynamicObject");
 
-    // `name` answers calls and reads; `how` = Let/Set makes it answer puts (value is the last arg).
+    /// `name` answers calls and reads; `how` = Let/Set makes it answer puts (value is the last arg).
     DynamicObject& on(std::string_view name, Handler handler, Invoke how = Invoke::Call);
 
     const ClassInfo& class_info() const override { return info_; }

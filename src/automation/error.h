@@ -35,12 +35,12 @@ inline constexpr int32_t WrongArgumentCount = 450;
 inline constexpr int32_t InvalidPicture = 481;
 }  // namespace err
 
-// The runtime's usual description for a number, or "Application-defined or object-defined error".
+/// The runtime's usual description for a number, or "Application-defined or object-defined error".
 std::string_view standard_description(int32_t number);
 
 class Error : public std::exception {
 public:
-    // An empty description takes the standard one for the number.
+    /// An empty description takes the standard one for the number.
     explicit Error(int32_t number, std::string source = {}, std::string description = {});
 
     int32_t number() const { return number_; }
@@ -48,10 +48,10 @@ public:
     const std::string& description() const { return description_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
-    // The automation boundary names the component that raised an error nobody named.
+    /// The automation boundary names the component that raised an error nobody named.
     void set_source_if_empty(std::string_view source);
 
-    // "Error 6 (Velmo10): Overflow"
+    /// "Error 6 (Velmo10): Overflow"
     std::string to_text() const;
 
 private:

@@ -13,16 +13,16 @@ public:
     void connect(ObjectRef sink);
     void disconnect(const ObjectRef& sink);
 
-    // Calls every connected sink. A sink that lacks the member is skipped, as a client that does
-    // not handle an event simply has no handler; any other error from a handler reaches the raiser.
+    /// Calls every connected sink. A sink that lacks the member is skipped, as a client that does
+    /// not handle an event simply has no handler; any other error from a handler reaches the raiser.
     void raise(std::string_view event, Args args);
 
 private:
     std::vector<ObjectRef> sinks_;
 };
 
-// Connects a client's sink to an object's events, as a client advising a connection point does;
-// false when the object raises no events.
+/// Connects a client's sink to an object's events, as a client advising a connection point does;
+/// false when the object raises no events.
 inline bool connect_events(const ObjectRef& source, ObjectRef sink)
 {
     EventSource* events = source ? source->events() : nullptr;

@@ -8,7 +8,7 @@
 
 namespace velmo::late {
 
-// Calls with the caller's own variables, which by-ref parameters alias.
+/// Calls with the caller's own variables, which by-ref parameters alias.
 Variant invoke(const ObjectRef& object, std::string_view name, Invoke how, Args args);
 
 template<typename... Vs>
@@ -21,7 +21,7 @@ Variant call(const ObjectRef& object, std::string_view name, Vs&&... values)
     return invoke(object, name, Invoke::Call, args);
 }
 
-// Property read; the same binding as a call.
+/// Property read; the same binding as a call.
 template<typename... Vs>
 Variant get(const ObjectRef& object, std::string_view name, Vs&&... index)
 {

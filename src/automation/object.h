@@ -20,13 +20,13 @@ enum class MemberKind { Method, PropertyGet, PropertyLet, PropertySet };
 enum class Pass { ByRef, ByValue };
 enum class Creatable { No, Yes };
 
-// How a call reaches an object: a method call or property read, a value put, or an object put.
+/// How a call reaches an object: a method call or property read, a value put, or an object put.
 enum class Invoke { Call, Let, Set };
 
 using DispId = int32_t;
 inline constexpr DispId first_dispid = 0x60030000;
 
-// A parameter's or result's type as the type library names it. Enumerations travel as Long.
+/// A parameter's or result's type as the type library names it. Enumerations travel as Long.
 struct TypeName {
     VarType vt = VarType::Empty;
     std::string_view name {};  // set for enumerations and object interfaces
@@ -51,8 +51,8 @@ struct Param {
         p.pass = Pass::ByValue;
         return p;
     }
-    // Optional without a declared default: arrives as the zero value of its type, or the missing
-    // marker for a Variant.
+    /// Optional without a declared default: arrives as the zero value of its type, or the missing
+    /// marker for a Variant.
     Param optional_() const
     {
         Param p = *this;
@@ -67,7 +67,7 @@ struct Param {
         p.default_value = std::move(value);
         return p;
     }
-    // What an omitted argument arrives as.
+    /// What an omitted argument arrives as.
     Variant omitted_value() const;
 };
 
@@ -108,7 +108,7 @@ struct ClassInfo {
     std::vector<Member> events {};                // outgoing members, no thunks
     DispId first_id = first_dispid;               // an event interface numbers its members from 1
 
-    // Property get and put of one name share a dispatch id; members get ids in table order.
+    /// Property get and put of one name share a dispatch id; members get ids in table order.
     DispId dispid_of(size_t index) const;
     std::string progid() const { return std::string(library) + "." + std::string(name); }
 };
@@ -119,16 +119,16 @@ public:
 
     virtual const ClassInfo& class_info() const = 0;
 
-    // Late binding by name (case-insensitive). args are the caller's variables, in order; by-ref
-    // parameters alias them. Errors leave as velmo::Error; anything else thrown inside a member
-    // becomes error 7 (or its own number for a known kind), with the class's library as source.
+    /// Late binding by name (case-insensitive). args are the caller's variables, in order; by-ref
+    /// parameters alias them. Errors leave as velmo::Error; anything else thrown inside a member
+    /// becomes error 7 (or its own number for a known kind), with the class's library as source.
     virtual Variant invoke(std::string_view name, Invoke how, Args args);
     Variant invoke(DispId id, Invoke how, Args args);
 
-    // Finds the table member that a call of this kind binds to, or nullptr.
+    /// Finds the table member that a call of this kind binds to, or nullptr.
     const Member* find_member(std::string_view name, Invoke how) const;
 
-    // Where a client connects its sink for the class's events; nullptr for a class without any.
+    /// Where a client connects its sink for the class's events; nullptr for a class without any.
     virtual EventSource* events() { return nullptr; }
 
 protected:
@@ -136,7 +136,7 @@ protected:
 };
 
 bool equals_ignoring_case(std::string_view a, std::string_view b);
-// ASCII lower case, the form names are compared and keyed in.
+/// ASCII lower case, the form names are compared and keyed in.
 std::string to_lower(std::string_view text);
 
 // ---- Member-table construction: thunks generated from the C++ signature --------------------------
@@ -194,8 +194,8 @@ Member property_get(std::string_view name, Fn fn, TypeName result, std::vector<P
     return Member { name, MemberKind::PropertyGet, std::move(params), result, {}, detail::make_thunk(fn, n) };
 }
 namespace detail {
-// The assigned value is the last parameter of the C++ function and is always by value. Filled in
-// place: moving a temporary Param makes the optimiser warn about its empty default Variant.
+/// The assigned value is the last parameter of the C++ function and is always by value. Filled in
+/// place: moving a temporary Param makes the optimiser warn about its empty default Variant.
 inline void append_assigned_value(std::vector<Param>& params, TypeName value)
 {
     Param& rhs = params.emplace_back();
@@ -219,7 +219,7 @@ Member property_set(std::string_view name, Fn fn, TypeName value, std::vector<Pa
     size_t n = params.size();
     return Member { name, MemberKind::PropertySet, std::move(params), {}, {}, detail::make_thunk(fn, n) };
 }
-// An outgoing (event) member: only its shape, for the listing and for raising by name.
+/// An outgoing (event) member: only its shape, for the listing and for raising by name.
 inline Member event(std::string_view name, std::vector<Param> params)
 {
     return Member { name, MemberKind::Method, std::move(params), {}, {}, {} };

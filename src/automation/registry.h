@@ -14,17 +14,17 @@ namespace velmo {
 using Factory = std::function<ObjectRef()>;
 
 void register_class(const ClassInfo& info, Factory factory);
-// Removes every class of a library, as when its component is unloaded.
+/// Removes every class of a library, as when its component is unloaded.
 void unregister_library(std::string_view library);
 bool is_registered(std::string_view progid);
 
-// Creates a registered class; a ProgID not registered yet first loads the component that the class
-// registration file names for it (automation/component_loader.h).
+/// Creates a registered class; a ProgID not registered yet first loads the component that the class
+/// registration file names for it (automation/component_loader.h).
 ObjectRef create_object(std::string_view progid);
-// Every class registered now, creatable or not, in no particular order.
+/// Every class registered now, creatable or not, in no particular order.
 std::vector<const ClassInfo*> registered_classes();
 
-// A type library: its classes (creatable or not) and enumerations, for listing.
+/// A type library: its classes (creatable or not) and enumerations, for listing.
 struct TypeLibrary {
     std::string_view name;
     std::string_view version;

@@ -49,7 +49,7 @@ struct Null {
     friend constexpr bool operator==(Null, Null) = default;
 };
 
-// A Variant of type Error holds an SCODE; DISP_E_PARAMNOTFOUND marks an omitted argument.
+/// A Variant of type Error holds an SCODE; DISP_E_PARAMNOTFOUND marks an omitted argument.
 struct ErrorCode {
     int32_t scode = 0;
     friend constexpr bool operator==(ErrorCode, ErrorCode) = default;
@@ -74,7 +74,7 @@ public:
     Variant(ErrorCode v) : value_(v) { }
     Variant(uint8_t v) : value_(v) { }
 
-    // The marker of an omitted optional argument.
+    /// The marker of an omitted optional argument.
     static Variant missing() { return Variant(ErrorCode { DISP_E_PARAMNOTFOUND }); }
 
     VarType type() const;
@@ -85,7 +85,7 @@ public:
     template<typename T>
     bool holds() const { return std::holds_alternative<T>(value_); }
 
-    // Coercions under the automation rules.
+    /// Coercions under the automation rules.
     Integer to_integer() const;
     Long to_long() const;
     float to_single() const;
@@ -95,11 +95,11 @@ public:
     std::string to_string() const;
     ObjectRef to_object() const;  // 13 unless Object (an empty reference is fine) or Empty
 
-    // The same coercions, chosen by type, for generic code.
+    /// The same coercions, chosen by type, for generic code.
     template<typename T>
     T as() const;
 
-    // Coerces to the given type; the result holds exactly that type.
+    /// Coerces to the given type; the result holds exactly that type.
     Variant converted_to(VarType type) const;
 
     friend bool operator==(const Variant&, const Variant&) = default;
@@ -108,7 +108,7 @@ private:
     std::variant<std::monostate, Null, Integer, Long, float, double, std::string, ObjectRef, ErrorCode, Boolean, uint8_t> value_;
 };
 
-// A Double as text: up to 15 significant digits, no decimal part for whole numbers.
+/// A Double as text: up to 15 significant digits, no decimal part for whole numbers.
 std::string double_to_text(double value);
 
 template<> inline Variant Variant::as<Variant>() const { return *this; }
@@ -121,7 +121,7 @@ template<> inline uint8_t Variant::as<uint8_t>() const { return to_byte(); }
 template<> inline std::string Variant::as<std::string>() const { return to_string(); }
 template<> inline ObjectRef Variant::as<ObjectRef>() const { return to_object(); }
 
-// The VarType a C++ parameter type maps to.
+/// The VarType a C++ parameter type maps to.
 template<typename T> constexpr VarType var_type_of = VarType::Variant;
 template<> inline constexpr VarType var_type_of<Integer> = VarType::Integer;
 template<> inline constexpr VarType var_type_of<Long> = VarType::Long;

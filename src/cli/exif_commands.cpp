@@ -14,6 +14,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "cli/batch.h"
 #include "cli/rename_journal.h"
 #include "cli/rename_plan.h"
 #include "exif/catalogue.h"
@@ -246,29 +247,45 @@ int run_tags(const TagsOptions& options, Console& console)
 {
     bool failed = false;
     auto files = files_to_read(options.paths, options.recursive);
-    auto reader = make_reader(options.ini);
+    const unsigned jobs = options.jobs ? options.jobs : default_jobs();
+    std::vector<std::shared_ptr<clsKxLumoJPGTagsA>> readers;  // one per worker: a reader is not shared
+    for (unsigned worker = 0; worker < std::min<size_t>(jobs, std::max<size_t>(files.size(), 1)); ++worker)
+        readers.push_back(make_reader(options.ini));
     const bool headers = files.size() > 1 && !options.json;
     Progress progress(console, files.size());
-    std::string block;
-    for (size_t i = 0; i < files.size(); ++i) {
-        block.clear();
-        auto error = list_one(*reader, files[i], options.json, console.out_is_terminal, block);
-        if (error) {
+
+    struct Listed {
+        std::string block;
+        std::optional<Error> error;
+        bool folder = false;
+    };
+    std::vector<Listed> listed(files.size());
+    auto work = [&](size_t i, unsigned worker) {
+        auto& reader = *readers[worker];
+        Listed& one = listed[i];
+        one.error = list_one(reader, files[i], options.json, console.out_is_terminal, one.block);
+        // Known only now, so that a file list costs no look at each path beforehand.
+        one.folder = !one.error && reader.reader().result() == exif::ReadResult::NotExif && is_folder(files[i]);
+    };
+    auto emit = [&](size_t i) {
+        Listed one = std::move(listed[i]);
+        if (one.error) {
             progress.clear();
-            report(console, files[i], *error);
+            report(console, files[i], *one.error);
             failed = true;
-        } else if (reader->reader().result() == exif::ReadResult::NotExif && is_folder(files[i])) {
-            // Known only now, so that a file list costs no look at each path beforehand.
+        } else if (one.folder) {
             progress.clear();
             console.err << "velmo: " << files[i] << ": is a folder (use -r to read the JPEG files in it)\n";
             failed = true;
-            continue;
+            progress.step(i + 1);
+            return;
         }
-        if (headers && !error)
+        if (headers && !one.error)
             console.out << (i ? "\n" : "") << "==> " << files[i] << " <==\n";
-        console.out << block;
+        console.out << one.block;
         progress.step(i + 1);
-    }
+    };
+    run_in_order(files.size(), jobs, work, emit);
     console.out.flush();
     return failed ? 1 : 0;
 }
@@ -331,30 +348,35 @@ int run_rename(const RenameOptions& options, Console& console)
         }
     }
 
-    auto reader = make_reader(options.ini);
+    const unsigned jobs = options.jobs ? options.jobs : default_jobs();
+    std::vector<std::shared_ptr<clsKxLumoJPGTagsA>> readers;  // one per worker: a reader is not shared
+    for (unsigned worker = 0; worker < std::min<size_t>(jobs, options.paths.size()); ++worker)
+        readers.push_back(make_reader(options.ini));
     bool failed = false;
     Progress progress(console, options.paths.size());
-    // First every file's time stamp, since numbering a second needs all of its shots; what went
-    // wrong with a file is told in its turn below.
-    std::vector<Shot> shots;
-    std::vector<std::string> problems;  // per file: the line that skips it, or ""
-    size_t done = 0;
-    for (const auto& path : options.paths) {
-        progress.step(++done);
-        Shot& shot = shots.emplace_back(Shot { path, "", 0 });
-        std::string& problem = problems.emplace_back();
+    // First every file's time stamp, read on the workers, since numbering a second needs all of
+    // its shots; what went wrong with a file is told in its turn below. The renames themselves are
+    // made on this thread in the order named, so the first file to want a name gets it.
+    std::vector<Shot> shots(options.paths.size());
+    std::vector<std::string> problems(options.paths.size());  // per file: the line that skips it, or ""
+    auto work = [&](size_t i, unsigned worker) {
+        auto& reader = *readers[worker];
+        const std::string& path = options.paths[i];
+        Shot& shot = shots[i];
+        shot.path = path;
+        std::string& problem = problems[i];
         try {
-            reader->read_file(path);
-            if (reader->reader().result() == exif::ReadResult::NotExif) {
+            reader.read_file(path);
+            if (reader.reader().result() == exif::ReadResult::NotExif) {
                 problem = "velmo: skipped " + path + ": not in EXIF format\n";
-                continue;
+                return;
             }
-            reader->list_info(false);
-            shot.stem = reader->stamp_stem();
+            reader.list_info(false);
+            shot.stem = reader.stamp_stem();
             if (shift != 0)
                 shot.stem = shifted_stem(shot.stem, shift);
             if (options.sequence) {
-                for (const auto& record : *reader->reader().records()) {
+                for (const auto& record : *reader.reader().records()) {
                     if (record.id == exif::tag::SubsecTimeOriginal) {
                         shot.subsecond = subsecond(record.string_data);
                         break;
@@ -367,7 +389,8 @@ int run_rename(const RenameOptions& options, Console& console)
             report(to_line, path, error);
             problem = line.str();
         }
-    }
+    };
+    run_in_order(options.paths.size(), jobs, work, [&](size_t i) { progress.step(i + 1); });
 
     std::vector<unsigned> numbers(shots.size(), 1);
     if (options.sequence) {
@@ -388,7 +411,11 @@ int run_rename(const RenameOptions& options, Console& console)
         }
         const std::string& path = shots[i].path;
         const std::string& stem = shots[i].stem;
-        auto outcome = exif::rename_to_stem(path, stem, exif::RenameMode::DryRun, numbers[i]);
+        // A real run without a journal goes straight to the rename, which refuses to replace by
+        // itself. The look first is for a dry run, and for the journal, whose line is written only
+        // for a rename about to happen.
+        const bool look_first = options.dry_run || journal;
+        auto outcome = look_first ? exif::rename_to_stem(path, stem, exif::RenameMode::DryRun, numbers[i]) : exif::RenameOutcome::WouldRename;
         std::string target = exif::stamp_target(path, stem, numbers[i]);
         std::string reason;  // why a rename failed, when the system said
         if (outcome == exif::RenameOutcome::WouldRename && options.dry_run) {
@@ -442,6 +469,8 @@ void add_exif_commands(CLI::App& app)
     tags_command->add_flag("-r,--recursive", tags->recursive, "Read the .jpg and .jpeg files under each folder");
     tags_command->add_option("--ini", tags->ini, "Display overrides from this exif.ini instead of the one beside the library")
         ->check(CLI::ExistingFile);
+    tags_command->add_option("-j,--jobs", tags->jobs, "Files read at once (default: one per core); the output is the same for any number")
+        ->check(CLI::PositiveNumber);
     tags_command->callback([tags] {
         Console console = standard_console();
         if (int code = run_tags(*tags, console))
@@ -467,17 +496,22 @@ void add_exif_commands(CLI::App& app)
     rename_command->add_flag("--dry-run", rename->dry_run, "Show what would be renamed, rename nothing (and write no journal)");
     rename_command->add_option("--journal", rename->journal,
         "Append {\"from\": OLD, \"to\": NEW} (absolute paths) to this file, on disk before each rename; "
-        "when it cannot be written nothing is renamed");
+        "when it cannot be written nothing is renamed")
+        ->type_name("FILE");
     rename_command->add_option("--undo", rename->undo,
         "Put back the renames of this journal, last first, never replacing a file; files that cannot go back are named "
-        "on standard error and the exit code is 1");
+        "on standard error and the exit code is 1")
+        ->type_name("FILE");
     rename_command->add_flag("--sequence", rename->sequence,
         "Number the shots of one second instead of skipping them: the first keeps DDMMYYYY_HHMMSS.jpg, the later ones "
         "(by SubsecTimeOriginal, then command-line order) become _2, _3 ...; names taken on disk are passed over");
     rename_command->add_option("--shift", rename->shift,
         "Correct the camera clock: [+|-]H:MM[:SS] added to the time stamp before naming (hours may exceed 24); "
-        "the files' bytes are not changed");
+        "the files' bytes are not changed")
+        ->type_name("[+|-]H:MM[:SS]");
     rename_command->add_option("--ini", rename->ini, "Display overrides from this exif.ini")->check(CLI::ExistingFile);
+    rename_command->add_option("-j,--jobs", rename->jobs, "Files read at once (default: one per core); the output is the same for any number")
+        ->check(CLI::PositiveNumber);
     rename_command->callback([rename] {
         Console console = standard_console();
         if (int code = run_rename(*rename, console))

@@ -24,6 +24,7 @@ struct TagsOptions {
     bool json = false;
     bool recursive = false;
     std::string ini;  // empty: exif.ini beside the library
+    unsigned jobs = 0;  // files read at once; 0: one per core
 };
 struct TagOptions {
     std::string path;
@@ -38,6 +39,7 @@ struct RenameOptions {
     std::string undo;     // a journal to take back instead of renaming
     bool sequence = false;
     std::string shift;  // "[+|-]H:MM[:SS]" added to each time stamp
+    unsigned jobs = 0;  // files read at once; 0: one per core
 };
 
 // Each returns the exit code: 0, or 1 when a file failed.

@@ -2,12 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace velmo::gfx {
 
+uint32_t* Bitmap::allocate(size_t count, bool zeroed)
+{
+    size_t n = std::max<size_t>(count, 1);
+    void* block = zeroed ? std::calloc(n, sizeof(uint32_t)) : std::malloc(n * sizeof(uint32_t));
+    if (!block)
+        throw std::bad_alloc();
+    return static_cast<uint32_t*>(block);
+}
+
 Bitmap::Bitmap(Size size, Color fill_color)
     : size_(size.is_empty() ? Size {} : size)
-    , pixels_(new uint32_t[pixel_count()](), Release {})
+    , pixels_(allocate(pixel_count(), true), Release {})
 {
     if (fill_color != Color {})
         fill(fill_color);
@@ -15,7 +25,7 @@ Bitmap::Bitmap(Size size, Color fill_color)
 
 Bitmap::Bitmap(Size size, Uninitialized)
     : size_(size.is_empty() ? Size {} : size)
-    , pixels_(new uint32_t[pixel_count()], Release {})
+    , pixels_(allocate(pixel_count(), false), Release {})
 {
 }
 
@@ -28,7 +38,7 @@ Bitmap::Bitmap(Size size, std::unique_ptr<PixelStorage> storage)
 
 Bitmap::Bitmap(const Bitmap& other)
     : size_(other.size_)
-    , pixels_(new uint32_t[pixel_count()], Release {})
+    , pixels_(allocate(pixel_count(), false), Release {})
 {
     std::copy_n(other.pixels_.get(), pixel_count(), pixels_.get());
 }

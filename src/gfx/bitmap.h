@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <span>
 
@@ -70,6 +71,10 @@ public:
 private:
     size_t pixel_count() const { return static_cast<size_t>(size_.width) * size_.height; }
 
+    // A heap block for `count` pixels; zeroed ones come from calloc, which hands a large block
+    // over as fresh zero pages without writing them, so a bitmap nobody draws on costs no memory.
+    static uint32_t* allocate(size_t count, bool zeroed);
+
     // Frees a heap block, or the storage the pixels live in.
     struct Release {
         PixelStorage* storage = nullptr;
@@ -78,7 +83,7 @@ private:
             if (storage)
                 delete storage;
             else
-                delete[] pixels;
+                std::free(pixels);
         }
     };
 

@@ -275,8 +275,8 @@ TEST(ExifRegistration, OnlyTheReaderIsCreatable)
     ObjectRef reader = create_object("Velmo10.clsKxLumoJPGTagsA");
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->class_info().members.size(), 11u);
-    EXPECT_VELMO_ERROR(create_object("Velmo10.clsKxLumoJPGTagsItemsA"), err::CannotCreateObject, "");
-    EXPECT_VELMO_ERROR(create_object("Velmo10.clsKxLumoJPGTagsItemA"), err::CannotCreateObject, "");
+    EXPECT_VELMO_ERROR(create_object("Velmo10.clsKxLumoJPGTagsItemsA"), err::CannotCreateObject, "Velmo10.clsKxLumoJPGTagsItemsA");
+    EXPECT_VELMO_ERROR(create_object("Velmo10.clsKxLumoJPGTagsItemA"), err::CannotCreateObject, "Velmo10.clsKxLumoJPGTagsItemA");
 
     std::vector<std::string> names;
     for (const auto& member : reader->class_info().members)

@@ -14,11 +14,13 @@
 #include "exif/jpg_tags.h"
 #include "runtime/app.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 namespace velmo::cli {
 namespace {
 
 using namespace exif::fixture;
+using velmo::testing::TempFolder;
 using exif::ByteOrder;
 
 class ExifCommands : public ::testing::Test {
@@ -367,6 +369,83 @@ TEST_F(ExifCommands, RenameWithoutSequenceSkipsTheLaterShotsOfASecond)
     EXPECT_EQ(run_rename({ .paths = { first, later } }, con), 1);
     EXPECT_EQ(err.str(), "velmo: skipped " + later + ": target exists\n");
     EXPECT_EQ(names(), (std::vector<std::string> { "06052024_233000.jpg", "b.jpg" }));
+}
+
+TEST_F(ExifCommands, TagsAndRenameSayTheSameForAnyNumberOfJobs)
+{
+    // More files than the workers may run ahead of the output, with failures, folders, files that
+    // are no EXIF and shots of one second spread over the list, so that the workers finish out of
+    // order and several files want one name.
+    constexpr int files = 700;
+    std::vector<std::string> paths;
+    std::map<std::string, std::vector<uint8_t>> first_wanting;  // target name -> bytes of the first file to want it
+    for (int i = 0; i < files; ++i) {
+        std::string name = "in/f" + std::to_string(i) + ".jpg";
+        if (i % 97 == 5) {
+            paths.push_back(write(name, plain_jpeg()));
+        } else if (i % 89 == 7) {
+            paths.push_back((folder / ("in/missing" + std::to_string(i) + ".jpg")).string());
+        } else if (i % 151 == 3) {
+            std::filesystem::create_directories(folder / "in" / ("dir" + std::to_string(i)));
+            paths.push_back((folder / "in" / ("dir" + std::to_string(i))).string());
+        } else {
+            int second = i % 40;  // 40 moments for some 680 files
+            char stamp[32];
+            std::snprintf(stamp, sizeof stamp, "2024:05:06 10:00:%02d", second);
+            paths.push_back(stamped_file(name, stamp, nullptr, i));
+            char target[32];
+            std::snprintf(target, sizeof target, "06052024_1000%02d.jpg", second);
+            first_wanting.try_emplace(target, bytes_of_file(paths.back()));
+        }
+    }
+    auto run = [&](auto command, const auto& options) {
+        std::ostringstream o, e;
+        Console con { o, e, false, false };
+        int code = command(options, con);
+        return std::to_string(code) + "\n" + o.str() + "--\n" + e.str();
+    };
+    const unsigned jobs[] = { 1, 2, 3, 8 };
+    std::string text_once, json_once;
+    for (unsigned j : jobs) {
+        SCOPED_TRACE(j);
+        std::string text = run(run_tags, TagsOptions { .paths = paths, .jobs = j });
+        std::string json = run(run_tags, TagsOptions { .paths = paths, .json = true, .jobs = j });
+        if (j == 1) {
+            text_once = text;
+            json_once = json;
+            EXPECT_NE(text.find("==> " + paths.back() + " <==\n" + list_info(paths.back())), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(text, text_once);
+        EXPECT_EQ(json, json_once);
+    }
+
+    std::string renamed_once;
+    std::vector<std::string> names_once;
+    const auto in = folder / "in";
+    const auto copy = folder / "copy";
+    std::filesystem::copy(in, copy, std::filesystem::copy_options::recursive);
+    for (unsigned j : jobs) {
+        SCOPED_TRACE(j);
+        std::filesystem::remove_all(in);
+        std::filesystem::copy(copy, in, std::filesystem::copy_options::recursive);
+        std::string said = run(run_rename, RenameOptions { .paths = paths, .jobs = j });
+        std::vector<std::string> now;
+        for (const auto& entry : std::filesystem::directory_iterator(in))
+            now.push_back(entry.path().filename().string());
+        std::sort(now.begin(), now.end());
+        // One file per target, and it is the first named that wanted it.
+        for (const auto& [target, bytes] : first_wanting)
+            EXPECT_EQ(bytes_of_file(in / target), bytes) << target;
+        if (j == 1) {
+            renamed_once = said;
+            names_once = now;
+            continue;
+        }
+        EXPECT_EQ(said, renamed_once);
+        EXPECT_EQ(now, names_once);
+    }
+    EXPECT_EQ(names_once.size(), static_cast<size_t>(std::distance(std::filesystem::directory_iterator(copy), {})));
 }
 
 TEST_F(ExifCommands, JournalLinesReadBackAsWritten)

@@ -10,6 +10,7 @@
 #include "exif/number_text.h"
 #include "exif/reader.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 namespace velmo::exif {
 namespace {
@@ -163,7 +164,7 @@ TEST(ExifCrossCheck, RecordsMatchExiftoolsRawValues)
 {
     if (!have_exiftool())
         GTEST_SKIP() << "exiftool is not installed (scripts/setup.sh installs it)";
-    fixture::TempFolder folder;
+    velmo::testing::TempFolder folder;
     int file = 0;
     for (const char* tags : tag_sets) {
         for (const char* order : { "II", "MM" }) {

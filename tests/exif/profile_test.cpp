@@ -6,6 +6,7 @@
 #include "exif/profile.h"
 #include "exif/profile_file.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 namespace velmo::exif {
 namespace {
@@ -119,7 +120,7 @@ void write_text(const std::filesystem::path& path, std::string_view text)
 
 TEST(ExifProfileFile, MissingFileIsEmptyAndEditsTakeEffectAtTheNextRefresh)
 {
-    fixture::TempFolder folder;
+    velmo::testing::TempFolder folder;
     ProfileFile file(folder / "exif.ini");
     EXPECT_TRUE(file.refresh().empty());
 

@@ -15,12 +15,14 @@
 #include "runtime/app.h"
 #include "runtime/msgbox.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 #include "support/velmo_error.h"
 
 namespace velmo::exif {
 namespace {
 
 using namespace fixture;
+using velmo::testing::TempFolder;
 
 // A library folder of its own (App.Path) holding the images and, when a test writes one, exif.ini.
 class ExifQueries : public ::testing::Test {
@@ -102,7 +104,7 @@ TEST_F(ExifQueries, TheFirstRecordOfATagAnswers)
 TEST_F(ExifQueries, MetaInfoFaults)
 {
     ObjectRef reader = new_reader();
-    EXPECT_VELMO_ERROR(meta_info(reader, 274), err::SubscriptOutOfRange, "");  // no read yet
+    EXPECT_VELMO_ERROR(meta_info(reader, 274), err::SubscriptOutOfRange, "Velmo10");  // no read yet
 
     // The text is stored before the number's conversion overflows.
     open(reader, "big-number.jpg", Layout { ByteOrder::LittleEndian, { longs(1, { 3000000000 }) } });
@@ -110,7 +112,7 @@ TEST_F(ExifQueries, MetaInfoFaults)
         Variant tag_id { Long(1) };
         Variant text("sentinel");
         Variant* args[] = { &tag_id, &text };
-        EXPECT_VELMO_ERROR(late::invoke(reader, "MetaInfo", Invoke::Call, args), err::Overflow, "");
+        EXPECT_VELMO_ERROR(late::invoke(reader, "MetaInfo", Invoke::Call, args), err::Overflow, "Velmo10");
         EXPECT_EQ(text, Variant("3000000000"));
     }
 
@@ -146,7 +148,7 @@ TEST_F(ExifQueries, ImageFilePutReadsAndReportsFaults)
     }
     EXPECT_EQ(late::get(reader, "ImageFile"), Variant(missing)) << "the path is stored before the read";
 
-    EXPECT_VELMO_ERROR(late::let(reader, "ImageFile", Variant(Null {})), err::InvalidUseOfNull, "");
+    EXPECT_VELMO_ERROR(late::let(reader, "ImageFile", Variant(Null {})), err::InvalidUseOfNull, "Velmo10");
     EXPECT_EQ(late::get(reader, "ImageFile"), Variant(missing)) << "a value without text changes nothing";
 
     open(reader, "camera.jpg", camera(ByteOrder::LittleEndian));
@@ -267,7 +269,7 @@ TEST_F(ExifQueries, ListInfoBeforeAnyRecordsClearsThenFails)
     ObjectRef reader = new_reader();
     ObjectRef tags = late::get(reader, "TagsObject").to_object();
     late::call(tags, "Add", "mine");
-    EXPECT_VELMO_ERROR(late::call(reader, "ListInfo", True), err::SubscriptOutOfRange, "");
+    EXPECT_VELMO_ERROR(late::call(reader, "ListInfo", True), err::SubscriptOutOfRange, "Velmo10");
     EXPECT_EQ(late::get(tags, "Count"), Variant(Long(0)));
 }
 
@@ -291,7 +293,7 @@ TEST_F(ExifQueries, TagsObjectCanBeSharedBetweenReaders)
     late::call(first, "ListInfo");
     late::set(second, "TagsObject", late::get(first, "TagsObject").to_object());
     EXPECT_EQ(late::call(second, "GetDataTimeStamp"), Variant(camera_stamp(2)));
-    EXPECT_VELMO_ERROR(late::set(second, "TagsObject", new_reader()), err::TypeMismatch, "");
+    EXPECT_VELMO_ERROR(late::set(second, "TagsObject", new_reader()), err::TypeMismatch, "Velmo10");
 }
 
 TEST_F(ExifQueries, GetTagNameTakesAnyNumber)
@@ -329,7 +331,7 @@ TEST_F(ExifQueries, FilePartSplitsPaths)
     for (const auto& c : cases)
         EXPECT_EQ(late::call(reader, "FilePart", c.path, Long(c.part)), Variant(c.result)) << c.path << " part " << c.part;
     EXPECT_EQ(late::call(reader, "FilePart", "/a/b.c.jpg"), Variant("b")) << "FileNameOnly by default";
-    EXPECT_VELMO_ERROR(late::call(reader, "FilePart", "/a/b/", Long(1)), err::SubscriptOutOfRange, "");
+    EXPECT_VELMO_ERROR(late::call(reader, "FilePart", "/a/b/", Long(1)), err::SubscriptOutOfRange, "Velmo10");
 }
 
 TEST_F(ExifQueries, ExifIniMapsAndWrapsDisplayTexts)

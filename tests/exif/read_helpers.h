@@ -8,6 +8,7 @@
 
 #include "exif/reader.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 namespace velmo::exif::testing {
 
@@ -16,7 +17,7 @@ inline constexpr ByteOrder both_orders[] = { ByteOrder::LittleEndian, ByteOrder:
 
 // A folder with an optional exif.ini, and a reader that uses that exif.ini.
 struct ReadBench {
-    fixture::TempFolder folder;
+    velmo::testing::TempFolder folder;
     ExifReader reader { folder / "exif.ini" };
 
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
