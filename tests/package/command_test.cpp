@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "package/jpeg_bytes.h"
+#include "support/temp_folder.h"
 
 namespace velmo {
 namespace {
@@ -33,18 +34,7 @@ std::string read_all(const fs::path& path)
 
 class CommandTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "velmo-command-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        folder_ = pattern;
-        package_test::write_small_photo(folder_ / "photo.jpg");
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    void SetUp() override { package_test::write_small_photo(folder_ / "photo.jpg"); }
 
     // Runs a program in the test's folder; env is put before it ("NAME=value ").
     Outcome run(const std::string& program, const std::string& args, const std::string& env = "")
@@ -54,7 +44,7 @@ protected:
         return { read_all(folder_ / "out.txt"), read_all(folder_ / "err.txt"), WIFEXITED(status) ? WEXITSTATUS(status) : -1 };
     }
 
-    fs::path folder_;
+    velmo::testing::TempFolder folder_ { "velmo-command" };
 };
 
 TEST_F(CommandTest, SameOutputAndExitCodeAsTheFullCommand)

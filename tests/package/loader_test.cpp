@@ -10,6 +10,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "package/jpeg_bytes.h"
+#include "support/temp_folder.h"
 #include "support/velmo_error.h"
 
 namespace velmo {
@@ -36,10 +37,6 @@ class ComponentCopy {
 public:
     explicit ComponentCopy(std::vector<std::string> left_out = {})
     {
-        std::string pattern = (fs::temp_directory_path() / "velmo-components-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary folder");
-        folder_ = pattern;
         for (const auto& entry : fs::directory_iterator(components::registration_file().parent_path())) {
             auto name = entry.path().filename().string();
             if (entry.is_regular_file() && !entry.is_symlink() && std::find(left_out.begin(), left_out.end(), name) == left_out.end())
@@ -47,16 +44,11 @@ public:
         }
         components::use_registration_file(folder_ / "classes.reg");
     }
-    ~ComponentCopy()
-    {
-        components::use_registration_file({});
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-    const fs::path& folder() const { return folder_; }
+    ~ComponentCopy() { components::use_registration_file({}); }
+    const fs::path& folder() const { return folder_.path(); }
 
 private:
-    fs::path folder_;
+    velmo::testing::TempFolder folder_ { "velmo-components" };
 };
 
 TEST(RegistrationFile, ReadsOneProgIdAndFilePerLine)
@@ -98,14 +90,14 @@ TEST(Components, EveryCreatableClassIsRegisteredToAFileThatExists)
 
 TEST(Components, ReadingTagsLoadsTheComponentButNoDrawingLibrary)
 {
-    fs::path photo = fs::temp_directory_path() / ("velmo-package-photo-" + std::to_string(getpid()) + ".jpg");
+    velmo::testing::TempFolder folder("velmo-package-photo");
+    fs::path photo = folder / "photo.jpg";
     package_test::write_small_photo(photo);
     EXPECT_FALSE(mapped("libvelmo10.so"));
 
     ObjectRef tags = create_object("Velmo10.clsKxLumoJPGTagsA");
     late::let(tags, "ImageFile", Variant(photo.string()));
     std::string listing = late::call(tags, "ListInfo", True).to_string();
-    fs::remove(photo);
     EXPECT_NE(listing.find("Make: Velmocam"), std::string::npos) << listing;
     EXPECT_NE(listing.find("Orientation: 6"), std::string::npos) << listing;
     EXPECT_TRUE(mapped("libvelmo10.so"));
