@@ -10,10 +10,12 @@ packages=(
   fonts-dejavu-core
   libimage-exiftool-perl libexif-dev exiv2
   clang
-  libdeflate-dev libx11-dev libx11-xcb-dev libxcb-shm0-dev libxext-dev libxtst-dev xvfb
-  libwebp-dev
-  libwayland-dev libwayland-bin wayland-protocols sway grim xwayland
+  libdeflate-dev libx11-dev libx11-xcb-dev libxcb-shm0-dev libxext-dev libxfixes-dev libxrandr-dev libxtst-dev xvfb
+  libwebp-dev libjpeg-dev
+  libwayland-dev libwayland-bin wayland-protocols sway grim xwayland weston
   python3-dev pybind11-dev python3-pytest
+  python3-distributed
+  dpkg-dev lintian scdoc doxygen man-db
 )
 
 missing=()

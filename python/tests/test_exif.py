@@ -43,3 +43,42 @@ def test_a_ref_of_another_type_is_coerced_and_written_back(photo):
     number = velmo.Ref(5)
     tags.MetaInfo(0x010F, number)
     assert number.value == "Velmo"
+
+
+def test_threads_reading_side_by_side_see_what_one_sees(photo, tmp_path):
+    import threading
+
+    others = []
+    for i in range(6):
+        copy = tmp_path / f"copy{i}.jpg"
+        data = bytearray(photo.read_bytes())
+        # A different Make each: "Velmo" becomes "Velm0" .. "Velm5".
+        at = data.index(b"Velmo\0")
+        data[at + 4] = ord("0") + i
+        copy.write_bytes(bytes(data))
+        others.append(str(copy))
+
+    def listing(path):
+        tags = velmo.Dispatch("Velmo10.clsKxLumoJPGTagsA")
+        tags.ImageFile = path
+        return tags.ListInfo(True)
+
+    alone = {path: listing(path) for path in others}
+    assert len(set(alone.values())) == len(others)
+    seen = {}
+
+    def read(paths):
+        tags = velmo.Dispatch("Velmo10.clsKxLumoJPGTagsA")
+        for _ in range(50):
+            for path in paths:
+                tags.ImageFile = path
+                text = tags.ListInfo(True)
+                if seen.setdefault(path, text) != text:
+                    seen[path] = None
+
+    threads = [threading.Thread(target=read, args=(others[i::3],)) for i in range(3)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert seen == alone

@@ -1,5 +1,6 @@
 """Dispatch objects: members by attribute without regard to case, keyword arguments by the type
 library's names, omitted optionals, values both ways with the automation coercions, errors."""
+import copy
 import pickle
 
 import pytest
@@ -106,6 +107,23 @@ def test_objects_round_trip_and_compare_by_identity(tags):
     assert hash(other.BuddyObjectGlobal) == hash(tags)
     main.BuddyObjectGlobal = None
     assert other.BuddyObjectGlobal is None
+
+
+@pytest.mark.parametrize("make", [
+    lambda: velmo.Dispatch("Velmo10.clsKxLumoJPGTagsA"),
+    lambda: velmo.Dispatch("Velmo10.clsKxLumoJPGTagsA").TagsObject,
+    lambda: velmo.Form(8, 8),
+])
+@pytest.mark.parametrize("send", [
+    lambda o: pickle.dumps(o),
+    lambda o: pickle.dumps(o, protocol=0),
+    lambda o: pickle.dumps([1, o]),
+    copy.copy,
+    copy.deepcopy,
+])
+def test_objects_refuse_to_leave_their_process(make, send):
+    with pytest.raises(TypeError, match=r"cannot be pickled or copied: a \S+ lives in the process that created it"):
+        send(make())
 
 
 @pytest.mark.parametrize("value", [INT32_MAX + 1, INT32_MIN - 1, 2**64, -(2**70)])

@@ -1,9 +1,6 @@
 #include "cli/gallery.h"
 
-#include <cairo-ft.h>
 #include <cairo.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
 
 #include <cstdio>
 #include <map>
@@ -14,6 +11,7 @@
 #include "automation/late.h"
 #include "automation/registry.h"
 #include "cli/error_output.h"
+#include "cli/label_font.h"
 #include "cli/picture_limits.h"
 #include "codecs/atomic_file.h"
 #include "gradients/gradients.h"
@@ -54,27 +52,6 @@ const std::map<std::string_view, std::vector<Variant>>& representative_arguments
         { "RectGradient", { I(0), I(0), I(0), I(0), I(255), I(128), True } },
     };
     return args;
-}
-
-// The labels' font, loaded straight from its file: going through the font matcher would leave its
-// caches behind at exit. Falls back to matching by name when the file is not there.
-void select_label_font(cairo_t* cr)
-{
-    static const cairo_user_data_key_t face_key {};
-    static FT_Library library = [] {
-        FT_Library lib = nullptr;
-        return FT_Init_FreeType(&lib) == 0 ? lib : nullptr;
-    }();
-    FT_Face face = nullptr;
-    if (library && FT_New_Face(library, "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", 0, &face) == 0) {
-        cairo_font_face_t* font = cairo_ft_font_face_create_for_ft_face(face, 0);
-        // The FreeType face lives as long as cairo keeps the font face.
-        cairo_font_face_set_user_data(font, &face_key, face, [](void* f) { FT_Done_Face(static_cast<FT_Face>(f)); });
-        cairo_set_font_face(cr, font);
-        cairo_font_face_destroy(font);
-        return;
-    }
-    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 }
 
 // A surface seen through a window in time: every member passes through to `inner`, but Line calls

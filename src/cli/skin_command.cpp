@@ -100,10 +100,7 @@ void write_capture(gfx::Rect area, const std::filesystem::path& png)
     gfx::Rect shown = source ? area.intersected(source->area) : gfx::Rect {};
     if (shown.is_empty())
         fail("the form stands off the screen; nothing to capture");
-    gfx::Bitmap capture(shown.size());
-    capture.copy_from(*source->bitmap, shown.translated(source->origin), { 0, 0 });
-
-    codecs::write_png_whole(capture, png);
+    codecs::write_png_whole(*source->bitmap, shown.translated(source->origin), png);
 }
 
 void run(const Options& o)
@@ -139,11 +136,15 @@ void run(const Options& o)
     std::fflush(stdout);
 
     if (on_real_display()) {
-        // Dragged by any point of the skin, as a host's mouse-down handler does it.
+        // Dragged by any point of the skin, as a host's mouse-down handler does it. The handler
+        // holds the skin weakly: the skin holds the form and the form its handler, so a strong
+        // hold would keep both forms and the picture box alive after the window has gone.
         auto handler = std::make_shared<DynamicObject>("frmSkin");
-        handler->on("MouseDown", [skin](Args event) {
-            Variant* args[] = { event[0] };
-            late::invoke(skin, "MakeMoveable", Invoke::Call, args);
+        handler->on("MouseDown", [weak_skin = std::weak_ptr<Object>(skin)](Args event) {
+            if (ObjectRef held = weak_skin.lock()) {
+                Variant* args[] = { event[0] };
+                late::invoke(held, "MakeMoveable", Invoke::Call, args);
+            }
             return Variant {};
         });
         form->connect_events(handler);

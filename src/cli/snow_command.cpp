@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -118,16 +119,17 @@ std::shared_ptr<platform::Picture> image_of(host::PictureBox& box)
     return image;
 }
 
-// The client area of the box's persistent image as top-down 0x00RRGGBB rows.
-void read_frame(host::PictureBox& box, std::vector<uint32_t>& frame)
+// The client area of the box's persistent image as top-down 0x00RRGGBB rows: the image's own rows
+// when it is exactly the client area's width (as made), else copied into `copy`.
+std::span<const uint32_t> frame_of(const platform::Picture& image, int w, int h, std::vector<uint32_t>& copy)
 {
-    int w = box.client_width();
-    int h = box.client_height();
-    auto image = image_of(box);
-    const gfx::Bitmap& pixels = *image->pixels();
-    frame.resize(size_t(w) * h);
+    const gfx::Bitmap& pixels = *image.pixels();
+    if (pixels.width() == w)
+        return { pixels.scanline(0), size_t(w) * h };
+    copy.resize(size_t(w) * h);
     for (int y = 0; y < h; ++y)
-        std::copy_n(pixels.scanline(y), w, frame.begin() + ptrdiff_t(y) * w);
+        std::copy_n(pixels.scanline(y), w, copy.begin() + ptrdiff_t(y) * w);
+    return copy;
 }
 
 int parse_frames(const std::string& text)
@@ -183,19 +185,23 @@ void write_snow(const SnowRequest& request, const std::function<void(int, int)>&
     else if (kind == OutputKind::Gif)
         writer = codecs::make_gif_writer(partial, width, height, frame_ms / 10);
 
-    // Runs inside each frame's message pump, after the frame was written to the picture: keeps the
-    // frame, and ends the effect once it has them all. Its own failure ends the effect too, and is
-    // raised once the effect has returned.
+    // Runs inside each frame's message pump, after the frame was written to the picture: hands the
+    // frame to the writer, and ends the effect once it has them all. Its own failure ends the effect
+    // too, and is raised once the effect has returned.
+    //
+    // Memory, for W x H pixels: the display's two windows (the box and its form), the box's image
+    // and the effect's buffer, 4 bytes a pixel each (a loaded picture adds its own), and the
+    // writer's (see animation_writer.h): the last frame shown and one frame's encoding. That is
+    // about 26 bytes a pixel in all, 1.6 GB at 8000 x 8000; frames go to the file as they come and
+    // the image's rows are read in place, not copied.
     int shown = 0;
     std::exception_ptr failure;
-    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> copy;
     run_snow(request, box, [&] {
         try {
             ++shown;
-            if (writer) {
-                read_frame(*box, pixels);
-                writer->add_frame(pixels);
-            }
+            if (writer)
+                writer->add_frame(frame_of(*image_of(*box), width, height, copy));
             if (progress)
                 progress(shown, request.frames);
         } catch (...) {
@@ -227,13 +233,13 @@ void show_snow(const SnowRequest& request)
     platform::SetForegroundWindow(top);
 
     // Checked in each frame's message pump: the person closed the window, or the display went.
-    bool lost = false;
+    std::optional<std::string> lost;
     run_snow(request, box, [&] {
         lost = display_lost();
         return !lost && platform::IsWindow(top);
     });
     if (lost)
-        fail("the connection to the X display was lost");
+        fail(*lost);
 }
 
 void add_snow_command(CLI::App& app)
@@ -258,7 +264,9 @@ void add_snow_command(CLI::App& app)
                     "  velmo snow -o snow.webp\n"
                     "  velmo snow --size 320x240 --frames 300 --seed 7 -o snow.gif\n"
                     "  velmo snow -i photo.png --frames 900 -o settled.png\n"
-                    "  velmo --display x11 snow --show");
+                    "  velmo --display x11 snow --show\n"
+                    "Memory: about 26 bytes a pixel for .webp and .gif (1.6 GB at 8000x8000), 20 for .png;\n"
+                    "a noise-like -i picture takes up to about 44 for .webp (2.7 GB at 8000x8000).");
     command->callback([options] {
         try {
             SnowRequest request;

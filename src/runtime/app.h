@@ -22,12 +22,12 @@ public:
     std::string FileDescription();
 };
 
-// The App object of the library (one per process).
+/// The App object of the library (one per process).
 ObjectRef app();
 
-// The folder of the file this code was loaded from, unless overridden.
+/// The folder of the file this code was loaded from, unless overridden.
 std::filesystem::path library_folder();
-// Points App.Path elsewhere (tests, `--ini`-less tools); an empty path restores the real folder.
+/// Points App.Path elsewhere (tests, `--ini`-less tools); an empty path restores the real folder.
 void set_library_folder(std::filesystem::path folder);
 
 }  // namespace velmo::host

@@ -5,10 +5,10 @@
 
 namespace velmo::host {
 
-// A channel above 255 counts as 255; a negative channel raises 5 (invalid argument).
+/// A channel above 255 counts as 255; a negative channel raises 5 (invalid argument).
 Long RGB(Integer red, Integer green, Integer blue);
 
-// The sixteen colours of the classic console palette, 0..15; anything else raises 5.
+/// The sixteen colours of the classic console palette, 0..15; anything else raises 5.
 Long QBColor(Integer index);
 
 }  // namespace velmo::host

@@ -134,7 +134,7 @@ TEST(Registry, CreatesRegisteredClassesOnly)
     EXPECT_NE(create_object("samplelib.CLSSAMPLE"), nullptr);
     EXPECT_VELMO_ERROR(create_object("SampleLib.clsOther"), err::CannotCreateObject, "SampleLib.clsOther");
     unregister_library("SampleLib");
-    EXPECT_VELMO_ERROR(create_object("SampleLib.clsSample"), err::CannotCreateObject, "");
+    EXPECT_VELMO_ERROR(create_object("SampleLib.clsSample"), err::CannotCreateObject, "SampleLib.clsSample");
 }
 
 TEST(Events, RaiseCallsEachSinkByNameWithByRefArguments)

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <concepts>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "automation/dynamic_object.h"
 #include "automation/variant.h"
 #include "support/velmo_error.h"
 
@@ -31,21 +37,86 @@ TEST(Checked, ConversionRoundsHalfToEven)
     EXPECT_VELMO_ERROR(clng(2147483647.5), err::Overflow, "");
 }
 
-TEST(Variant, Coercions)
+// What a coercion gives: a value of exactly the target type, or the error it raises.
+struct Raises {
+    int32_t number;
+};
+constexpr Raises overflow { err::Overflow }, mismatch { err::TypeMismatch }, null_use { err::InvalidUseOfNull };
+
+struct Cell {
+    template<typename T>
+        requires std::constructible_from<Variant, T>
+    Cell(T value)
+        : value(value)
+    {
+    }
+    Cell(Raises raises)
+        : error(raises.number)
+    {
+    }
+    Variant value;
+    int32_t error = 0;
+};
+
+std::string describe(const Variant& v)
 {
-    EXPECT_EQ(Variant("  42 ").to_long().value(), 42);
-    EXPECT_EQ(Variant("2.5").to_integer().value(), 2);
-    EXPECT_EQ(Variant(True).to_long().value(), -1);
-    EXPECT_EQ(Variant().to_long().value(), 0);
-    EXPECT_EQ(Variant("&HFF").to_long().value(), 255);
-    EXPECT_EQ(Variant("&HFFFF").to_long().value(), -1);
-    EXPECT_VELMO_ERROR(Variant("12abc").to_long(), err::TypeMismatch, "");
-    EXPECT_VELMO_ERROR(Variant("inf").to_double(), err::TypeMismatch, "");
-    EXPECT_VELMO_ERROR(Variant(70000).to_integer(), err::Overflow, "");
-    EXPECT_VELMO_ERROR(Variant(Null {}).to_long(), err::InvalidUseOfNull, "");
-    EXPECT_VELMO_ERROR(Variant::missing().to_long(), err::TypeMismatch, "");
-    EXPECT_EQ(Variant(Integer(5)).to_boolean(), True);
-    EXPECT_FALSE(Variant(Boolean { 1 }).to_boolean().is_true()) << "only -1 is True";
+    std::string text(type_name(v.type()));
+    if (v.type() == VarType::Boolean)
+        return text + " " + std::to_string(v.to_boolean().raw);
+    if (v.type() == VarType::Object)
+        return text + (v.to_object() ? " (an object)" : " (Nothing)");
+    if (v.type() == VarType::Null || v.type() == VarType::Error)
+        return text;
+    return text + " \"" + v.to_string() + "\"";
+}
+
+TEST(Variant, EverySourceTypeCoercesToEveryTargetType)
+{
+    constexpr VarType targets[] = { VarType::Integer, VarType::Long, VarType::Single, VarType::Double, VarType::Boolean, VarType::Byte, VarType::String, VarType::Object };
+    struct Row {
+        const char* name;
+        Variant source;
+        Cell gives[std::size(targets)];
+    };
+    const ObjectRef thing = std::make_shared<DynamicObject>("Thing");
+    const Row rows[] = {
+        // gives: to Integer, Long, Single, Double, Boolean, Byte, String, Object
+        { "Empty", Variant(), { Integer(0), Long(0), 0.0f, 0.0, False, uint8_t(0), "", ObjectRef() } },
+        { "Null", Null {}, { null_use, null_use, null_use, null_use, null_use, null_use, null_use, mismatch } },
+        { "Integer", Integer(5), { Integer(5), Long(5), 5.0f, 5.0, True, uint8_t(5), "5", mismatch } },
+        { "negative Integer", Integer(-1), { Integer(-1), Long(-1), -1.0f, -1.0, True, overflow, "-1", mismatch } },
+        { "Long past Integer", Long(70000), { overflow, Long(70000), 70000.0f, 70000.0, True, overflow, "70000", mismatch } },
+        { "Single", 2.5f, { Integer(2), Long(2), 2.5f, 2.5, True, uint8_t(2), "2.5", mismatch } },
+        { "negative Double", -2.5, { Integer(-2), Long(-2), -2.5f, -2.5, True, overflow, "-2.5", mismatch } },
+        { "Double past Single", 1e300, { overflow, overflow, overflow, 1e300, True, overflow, "1E+300", mismatch } },
+        { "True", True, { Integer(-1), Long(-1), -1.0f, -1.0, True, overflow, "True", mismatch } },
+        { "Boolean 1: only -1 is True", Boolean { 1 }, { Integer(1), Long(1), 1.0f, 1.0, Boolean { 1 }, uint8_t(1), "True", mismatch } },
+        { "Byte", uint8_t(200), { Integer(200), Long(200), 200.0f, 200.0, True, uint8_t(200), "200", mismatch } },
+        { "number text in blanks", "  42 ", { Integer(42), Long(42), 42.0f, 42.0, True, uint8_t(42), "  42 ", mismatch } },
+        { "decimal text", "2.5", { Integer(2), Long(2), 2.5f, 2.5, True, uint8_t(2), "2.5", mismatch } },
+        { "hexadecimal text", "&HFF", { Integer(255), Long(255), 255.0f, 255.0, True, uint8_t(255), "&HFF", mismatch } },
+        { "four hex digits: an Integer literal", "&HFFFF", { Integer(-1), Long(-1), -1.0f, -1.0, True, overflow, "&HFFFF", mismatch } },
+        { "the text True", "True", { Integer(-1), Long(-1), -1.0f, -1.0, True, overflow, "True", mismatch } },
+        { "empty text", "", { mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, "", mismatch } },
+        { "text that is no number", "12abc", { mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, "12abc", mismatch } },
+        { "inf is no number", "inf", { mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, "inf", mismatch } },
+        { "number text past Double", "1E+400", { overflow, overflow, overflow, overflow, overflow, overflow, "1E+400", mismatch } },
+        { "object", thing, { mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, thing } },
+        { "Nothing", ObjectRef(), { mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, ObjectRef() } },
+        { "omitted argument", Variant::missing(), { mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, mismatch, mismatch } },
+    };
+    for (const Row& row : rows) {
+        for (size_t i = 0; i < std::size(targets); ++i) {
+            SCOPED_TRACE(std::string(row.name) + " to " + std::string(type_name(targets[i])));
+            const Cell& cell = row.gives[i];
+            if (cell.error) {
+                EXPECT_VELMO_ERROR(row.source.converted_to(targets[i]), cell.error, "");
+            } else {
+                Variant got = row.source.converted_to(targets[i]);
+                EXPECT_TRUE(got == cell.value) << describe(got) << ", expected " << describe(cell.value);
+            }
+        }
+    }
 }
 
 TEST(Variant, DoubleAsText)

@@ -3,6 +3,7 @@
 
 #include "support/command_run.h"
 #include "support/png_file.h"
+#include "support/temp_folder.h"
 
 #include <signal.h>
 #include <sys/mount.h>
@@ -39,9 +40,7 @@ using velmo::testing::Png;
 
 class Command : public ::testing::Test {
 protected:
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / ("velmo-cli-" + std::to_string(::getpid()));
-    void SetUp() override { std::filesystem::create_directories(dir); }
-    void TearDown() override { std::filesystem::remove_all(dir); }
+    velmo::testing::TempFolder dir { "velmo-cli" };
 };
 
 TEST_F(Command, HelpNamesEveryCommand)

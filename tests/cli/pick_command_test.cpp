@@ -18,6 +18,8 @@
 
 namespace {
 
+using velmo::testing::lines_of;
+
 namespace fs = std::filesystem;
 
 struct Outcome {
@@ -25,15 +27,6 @@ struct Outcome {
     std::vector<std::string> out;  // standard output, a line each
     std::vector<std::string> err;
 };
-
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 Outcome pick(const std::string& arguments)
 {
@@ -67,10 +60,44 @@ TEST(PickCommand, JsonLineCarriesEveryField)
     EXPECT_EQ(run.out[0], R"({"x":5,"y":6,"R":"3A","G":"6E","B":"A5","hex":"#3A6EA5","value":10841658})");
 }
 
+TEST(PickCommand, FormatChoosesTheLine)
+{
+    // The desktop colour 3A 6E A5 is red 58, green 110, blue 165: blue is largest, so the hue is
+    // 60 x (4 + (58 - 110) / 107) = 210.84 degrees; lightness (165 + 58) / 510 = 43.7 %;
+    // saturation 107 / (255 - |223 - 255|) = 47.98 %.
+    struct Case {
+        const char* arguments;
+        const char* line;
+    };
+    const Case cases[] = {
+        { "--at 10,10 --once --format hex", "#3A6EA5" },
+        { "--at 10,10 --once --format rgb", "rgb(58, 110, 165)" },
+        { "--at 10,10 --once --format hsl", "hsl(211, 48%, 44%)" },
+        { "--pixel 7,9 --once --format rgb", "rgb(58, 110, 165)" },
+        { "--pixel 7,9 --once", "7,9  R 3A G 6E B A5  #3A6EA5  10841658" },
+        { "--pixel 1279,799 --once --json", R"({"x":1279,"y":799,"R":"3A","G":"6E","B":"A5","hex":"#3A6EA5","value":10841658})" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        Outcome run = pick(c.arguments);
+        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_TRUE(run.err.empty());
+        EXPECT_EQ(run.out, std::vector<std::string> { c.line });
+    }
+}
+
+TEST(PickCommand, PixelIsWatchedOnceATick)
+{
+    Outcome run = pick("--pixel 30,40 --interval 5 --count 4 --format hex");
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, std::vector<std::string>(4, "#3A6EA5"));
+}
+
 TEST(PickCommand, BadInputIsOneLineAndExitOne)
 {
     for (const char* arguments : { "--at 10", "--at a,b", "--at 10,10,10", "--interval 0 --once", "--interval -5 --once",
-             "--count 0", "--count -1", "--count 2 --once" }) {
+             "--count 0", "--count -1", "--count 2 --once", "--format cmyk --once", "--format HEX --once", "--format hex --json --once",
+             "--pixel 10 --once", "--pixel 1280,0 --once", "--pixel -1,5 --once", "--pixel 1,1 --at 2,2 --once" }) {
         SCOPED_TRACE(arguments);
         Outcome run = pick(arguments);
         EXPECT_EQ(run.exit_code, 1);

@@ -17,11 +17,13 @@
 
 #include "support/command_run.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace velmo::exif::fixture;
+using velmo::testing::TempFolder;
 
 using Contents = std::map<std::string, std::string>;  // file name -> bytes
 

@@ -12,10 +12,12 @@
 
 #include "support/command_run.h"
 #include "support/exif_fixture.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using namespace velmo::exif::fixture;
+using velmo::testing::TempFolder;
 
 // Runs velmo with its standard output and error on a new pseudo-terminal; all that it wrote there.
 std::string velmo_on_terminal(const std::vector<std::string>& arguments)

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "support/command_run.h"
+#include "support/temp_folder.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -112,9 +112,7 @@ std::vector<uint8_t> decode_png(const fs::path& file, int& width, int& height)
 
 class SnowCommand : public ::testing::Test {
 protected:
-    fs::path dir = fs::temp_directory_path() / ("velmo-snow-" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
+    velmo::testing::TempFolder dir { "velmo-snow" };
     std::string at(const std::string& name) const { return (dir / name).string(); }
 };
 

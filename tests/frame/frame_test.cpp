@@ -132,7 +132,7 @@ TEST_F(Frame, PlaceholdersAreCreatableAndAnswerNothing)
 TEST_F(Frame, UnknownProgIdsCannotBeCreated)
 {
     EXPECT_VELMO_ERROR(create_object("Velmo10.clsNoSuchClass"), err::CannotCreateObject, "Velmo10.clsNoSuchClass");
-    EXPECT_VELMO_ERROR(create_object("clsKxVelmo10A"), err::CannotCreateObject, "");
+    EXPECT_VELMO_ERROR(create_object("clsKxVelmo10A"), err::CannotCreateObject, "clsKxVelmo10A");
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST(Gradient, RefusedChannelFailsBeforeDrawingAndChangesNothing)
     for (const auto& c : cases) {
         auto form = make_surface(Kind::Form, 200, 200);
         std::vector<Variant> vars { surface_var(form), c.red, c.green, c.blue, True };
-        EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), c.error, "");
+        EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), c.error, "Velmo10");
         EXPECT_TRUE(form->ops().empty());
         EXPECT_EQ(vars[1], Variant(c.red));
         EXPECT_EQ(vars[2], Variant(c.green));
@@ -117,7 +117,7 @@ TEST(Gradient, ObjectWiderThan16BitsFailsBeforeDrawing)
 {
     auto form = make_surface(Kind::Form, 2200, 100);  // 33000 twips wide
     std::vector<Variant> vars { surface_var(form), Long(255), Long(0), Long(0), True };
-    EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), err::Overflow, "");
+    EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), err::Overflow, "Velmo10");
     EXPECT_TRUE(form->ops().empty());
     EXPECT_EQ(vars[1], Variant(Long(255)));
 }
@@ -127,7 +127,7 @@ TEST(Gradient, OverflowMidwayKeepsBandsAndStoredValues)
     // 33000 twips high: bandH 524; after band 62 the next band's bottom, 63 * 524, leaves 16 bits.
     auto form = make_surface(Kind::Form, 100, 2200);
     std::vector<Variant> vars { surface_var(form), Long(255), Long(100), Long(0), True };
-    EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), err::Overflow, "");
+    EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), err::Overflow, "Velmo10");
     EXPECT_EQ(form->calls("Line").size(), 62u);
     EXPECT_EQ(vars[1], Variant(Long(255 - 4 * 62)));
     EXPECT_EQ(vars[2], Variant(Long(0)));
@@ -140,11 +140,11 @@ TEST(Gradient, ObjectWithoutLineOrHeightFails)
         auto form = make_surface(Kind::Form, 200, 200);
         form->remove_member(missing);
         std::vector<Variant> vars { surface_var(form), Long(9), Long(9), Long(9), True };
-        EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), err::MemberNotSupported, "");
+        EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", vars), err::MemberNotSupported, "RecordingForm");
         EXPECT_EQ(vars[1], Variant(Long(9))) << missing;
     }
     std::vector<Variant> nothing { Variant(ObjectRef()), Long(9), Long(9), Long(9), True };
-    EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", nothing), err::ObjectNotSet, "");
+    EXPECT_VELMO_ERROR(paint(make_painter(), "Gradient", nothing), err::ObjectNotSet, "Velmo10");
 }
 
 // ---- Gradient01 -----------------------------------------------------------------------------

@@ -152,7 +152,7 @@ TEST(Presets, FailureInsideTheLoopLeavesTheCounterAtTheFailingStep)
     auto painter = make_painter();
     auto form = std::make_shared<LineFailingSurface>(Kind::Form, 300, 200, std::vector<int> { 10 });
     std::vector<Variant> vars { Variant(ObjectRef(form)) };
-    EXPECT_VELMO_ERROR(paint(painter, "HalfGreenBlack", vars), err::InvalidArgument, "");
+    EXPECT_VELMO_ERROR(paint(painter, "HalfGreenBlack", vars), err::InvalidArgument, "Velmo10");
     EXPECT_EQ(painter->counter(), Integer(9));
     EXPECT_EQ(form->calls("Line").size(), 9u);
 }
@@ -166,7 +166,7 @@ TEST(Presets, SurfaceWithoutDrawModeFailsAfterDrawStyleBeforeDrawing)
     auto lacking = make_surface(Kind::Form, 300, 200);
     lacking->remove_member("DrawMode");
     std::vector<Variant> lacking_vars { surface_var(lacking) };
-    EXPECT_VELMO_ERROR(paint(painter, "MidRedBlack", lacking_vars), err::MemberNotSupported, "");
+    EXPECT_VELMO_ERROR(paint(painter, "MidRedBlack", lacking_vars), err::MemberNotSupported, "RecordingForm");
     EXPECT_EQ(op_texts(*lacking), (std::vector<std::string> { "DrawStyle=6" }));
     EXPECT_EQ(painter->counter(), Integer(256));
 }
@@ -185,7 +185,7 @@ TEST(Presets, SurfaceWithoutWidthFailsOnlyTheFamiliesThatReadIt)
         form->remove_member("Width");
         std::vector<Variant> vars { surface_var(form) };
         if (c.fails) {
-            EXPECT_VELMO_ERROR(paint(painter, c.name, vars), err::MemberNotSupported, "");
+            EXPECT_VELMO_ERROR(paint(painter, c.name, vars), err::MemberNotSupported, "RecordingForm");
             EXPECT_TRUE(form->calls("Line").empty()) << c.name;
             EXPECT_EQ(painter->counter(), Integer(0)) << c.name;
         } else {
@@ -199,7 +199,7 @@ TEST(Presets, NothingFailsAndDrawsNothing)
 {
     auto painter = make_painter();
     std::vector<Variant> vars { Variant(ObjectRef()) };
-    EXPECT_VELMO_ERROR(paint(painter, "GrayBlackDown", vars), err::ObjectNotSet, "");
+    EXPECT_VELMO_ERROR(paint(painter, "GrayBlackDown", vars), err::ObjectNotSet, "Velmo10");
     EXPECT_EQ(painter->counter(), Integer(0));
 }
 
@@ -234,10 +234,10 @@ TEST(GradientFormNow, PassesTheFailureOn)
 {
     auto painter = make_painter();
     std::vector<Variant> vars { Variant(ObjectRef()), Integer(100) };
-    EXPECT_VELMO_ERROR(paint(painter, "GradientFormNow", vars), err::ObjectNotSet, "");
+    EXPECT_VELMO_ERROR(paint(painter, "GradientFormNow", vars), err::ObjectNotSet, "Velmo10");
     auto form = std::make_shared<LineFailingSurface>(Kind::Form, 300, 200, std::vector<int> { 3 });
     std::vector<Variant> failing { Variant(ObjectRef(form)), Integer(100) };
-    EXPECT_VELMO_ERROR(paint(painter, "GradientFormNow", failing), err::InvalidArgument, "");
+    EXPECT_VELMO_ERROR(paint(painter, "GradientFormNow", failing), err::InvalidArgument, "Velmo10");
     EXPECT_EQ(painter->counter(), Integer(2));
 }
 

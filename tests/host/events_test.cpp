@@ -17,6 +17,7 @@
 #include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 #include "support/velmo_error.h"
 
 namespace velmo::host {
@@ -25,10 +26,12 @@ namespace {
 using namespace velmo::platform;
 using std::chrono::milliseconds;
 
-class HostEventsTest : public ::testing::Test {
+class HostEventsTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 400, 300 }, 32, {}, ClockKind::Virtual }); }
-    void TearDown() override { reset_display(); }
+    HostEventsTest()
+        : MemoryDisplayTest({ { 400, 300 }, 32, {}, ClockKind::Virtual })
+    {
+    }
 
     // A sink that writes each event as "Name" or "Name(Button,Shift,X,Y)".
     ObjectRef recorder(std::vector<std::string>& log)
@@ -91,7 +94,7 @@ TEST_F(HostEventsTest, TheTimerTicksAtItsIntervalWhileEnabled)
         DoEvents();
         EXPECT_EQ(log.size(), c.ticks_after) << c.step;
     }
-    EXPECT_VELMO_ERROR(late::let(timer, "Interval", -1), 380, "");
+    EXPECT_VELMO_ERROR(late::let(timer, "Interval", -1), 380, "Host");
     EXPECT_EQ(late::get(timer, "Interval").to_long().value(), 30);
     advance_clock(milliseconds(30));
     DoEvents();

@@ -20,7 +20,9 @@
 #include "platform/picture.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 #include "support/picture_fixture.h"
+#include "support/temp_folder.h"
 #include "support/velmo_error.h"
 
 namespace velmo::host {
@@ -33,15 +35,8 @@ using fixture::picture_file;
 using fixture::PictureFormat;
 constexpr int W = fixture::picture_width, H = fixture::picture_height;
 
-class LoadPictureTest : public ::testing::Test {
+class LoadPictureTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override
-    {
-        reset_display();
-        folder_ = std::filesystem::temp_directory_path() / ("velmo_picture_test_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
 
     std::filesystem::path write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
@@ -59,7 +54,7 @@ protected:
         return int32_t(GetPixel(dc.get(), x, y));
     }
 
-    std::filesystem::path folder_;
+    velmo::testing::TempFolder folder_ { "velmo-picture" };
 };
 
 TEST_F(LoadPictureTest, LoadsEveryKindOfFile)

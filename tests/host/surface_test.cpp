@@ -18,6 +18,8 @@
 #include "platform/gdi.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
+#include "support/temp_folder.h"
 #include "support/velmo_error.h"
 
 namespace velmo::host {
@@ -28,10 +30,8 @@ using namespace velmo::platform;
 constexpr int32_t white = 0xFFFFFF;
 constexpr int32_t red = 0x0000FF;
 
-class SurfaceTest : public ::testing::Test {
+class SurfaceTest : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display(); }
-
     // A picture box of that client size in pixel scale, white.
     static std::shared_ptr<PictureBox> pixel_box(int width, int height)
     {
@@ -389,7 +389,8 @@ TEST_F(SurfaceTest, WritePngWritesTheClientAreaAsShown)
     ObjectRef b = box;
     late::let(b, "AutoRedraw", True);
     late::call(b, "Line", Integer(38), 2, 1, 4, 3, Long(0x336699));
-    auto path = std::filesystem::temp_directory_path() / "velmo_surface_test.png";
+    velmo::testing::TempFolder folder("velmo-surface");
+    auto path = folder / "shown.png";
     box->write_png(path);
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
@@ -405,7 +406,6 @@ TEST_F(SurfaceTest, WritePngWritesTheClientAreaAsShown)
         }
     }
     cairo_surface_destroy(png);
-    std::filesystem::remove(path);
     EXPECT_VELMO_ERROR(box->write_png("/nonexistent-folder/x.png"), err::PathFileAccess, "");
 }
 

@@ -9,6 +9,7 @@
 #include "platform/display.h"
 #include "platform/scoped.h"
 #include "platform/user.h"
+#include "support/memory_display.h"
 #include "support/picture_pixels.h"
 #include "support/velmo_error.h"
 #include "velmo10/velmo10.h"
@@ -41,11 +42,15 @@ COLORREF pixel_of(HBITMAP bitmap, int x, int y)
     return GetPixel(dc.get(), x, y);
 }
 
-class MemoryDC : public ::testing::Test {
+class MemoryDC : public velmo::testing::MemoryDisplayTest {
 protected:
+    MemoryDC()
+        : MemoryDisplayTest({ { 320, 240 }, 32 })
+    {
+    }
     void SetUp() override
     {
-        reset_display({ { 320, 240 }, 32 });
+        MemoryDisplayTest::SetUp();
         dc = std::make_shared<clsKxLumoMemoryDCA>();
     }
     std::shared_ptr<clsKxLumoMemoryDCA> dc;
@@ -242,7 +247,7 @@ TEST_F(MemoryDC, PictureSetCopiesThePixelsAndLeavesThePictureAlone)
 
 TEST_F(MemoryDC, PictureSetFailures)
 {
-    EXPECT_VELMO_ERROR(late::set(dc, "Picture", ObjectRef()), err::ObjectNotSet, "");
+    EXPECT_VELMO_ERROR(late::set(dc, "Picture", ObjectRef()), err::ObjectNotSet, "Velmo10");
     EXPECT_VELMO_ERROR(late::set(dc, "Picture", Picture::empty()), invalid_handle_error, "CMemoryDC.hBitmap");
     EXPECT_EQ(dc->get_Width(), Long(1));
 }
@@ -250,7 +255,7 @@ TEST_F(MemoryDC, PictureSetFailures)
 TEST(MemoryDCClass, NoProgIdAndNoTypeLibraryEntryReachIt)
 {
     velmo10::load();
-    EXPECT_VELMO_ERROR(create_object("Velmo10.clsKxLumoMemoryDCA"), err::CannotCreateObject, "");
+    EXPECT_VELMO_ERROR(create_object("Velmo10.clsKxLumoMemoryDCA"), err::CannotCreateObject, "Velmo10.clsKxLumoMemoryDCA");
     for (const ClassInfo* info : velmo10::type_library().classes)
         EXPECT_NE(info->name, "clsKxLumoMemoryDCA");
     EXPECT_EQ(clsKxLumoMemoryDCA::info().creatable, Creatable::No);

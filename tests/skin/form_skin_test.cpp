@@ -9,7 +9,6 @@
 
 #include "automation/late.h"
 #include "automation/registry.h"
-#include "gfx/png_writer.h"
 #include "host/load_picture.h"
 #include "host/form.h"
 #include "host/picture_box.h"
@@ -21,6 +20,9 @@
 #include "services/kxbasalt10.h"
 #include "skin/register.h"
 #include "skin_images.h"
+#include "support/memory_display.h"
+#include "support/skin_fixture.h"
+#include "support/temp_folder.h"
 #include "support/velmo_error.h"
 
 namespace velmo::skin {
@@ -28,37 +30,31 @@ namespace {
 
 using namespace velmo::platform;
 using testing::color_of;
+using velmo::testing::heart_skin;
 
 constexpr gfx::Color desktop { 0x3A, 0x6E, 0xA5 };
 
-class FormSkin : public ::testing::Test {
+class FormSkin : public velmo::testing::MemoryDisplayTest {
 protected:
+    FormSkin()
+        : MemoryDisplayTest({ { 1280, 800 }, 32, desktop })
+    {
+    }
     void SetUp() override
     {
-        reset_display({ { 1280, 800 }, 32, desktop });
+        MemoryDisplayTest::SetUp();
         register_classes();
         kxbasalt10::load();
         kxbasalt10::clear_received_reports();
-        std::filesystem::create_directories(dir_);
     }
     void TearDown() override
     {
         kxbasalt10::unload();
         unregister_library("Velmo10");
-        std::filesystem::remove_all(dir_);
+        MemoryDisplayTest::TearDown();
     }
 
-    // A PNG of the letter rows (colours as in skin_images.h).
-    std::string skin_file(const std::string& name, const std::vector<std::string>& rows)
-    {
-        gfx::Bitmap bitmap({ static_cast<int>(rows[0].size()), static_cast<int>(rows.size()) });
-        for (int y = 0; y < bitmap.height(); ++y)
-            for (int x = 0; x < bitmap.width(); ++x)
-                bitmap.set_pixel(x, y, gfx::Color::from_colorref(color_of(rows[y][x])));
-        auto path = dir_ / name;
-        EXPECT_TRUE(gfx::write_png(bitmap, path));
-        return path.string();
-    }
+    std::string skin_file(const std::string& name, const std::vector<std::string>& rows) { return velmo::testing::write_skin(dir_ / name, rows); }
 
     // A visible borderless form at (left, top), as a host gives a skinned form.
     static std::shared_ptr<host::Form> borderless_form(int left = 0, int top = 0)
@@ -76,22 +72,14 @@ protected:
 
     static std::vector<kxbasalt10::ErrorReport> reports() { return kxbasalt10::received_reports(); }
 
-    std::filesystem::path dir_ = std::filesystem::temp_directory_path() / ("velmo-skin-" + std::to_string(::getpid()));
-};
-
-const std::vector<std::string> heart = {
-    "..##..##..",
-    ".########.",
-    ".###rr###.",
-    "..######..",
-    "....##....",
+    velmo::testing::TempFolder dir_ { "velmo-skin" };
 };
 
 TEST_F(FormSkin, ShowShapesTheFormAndPaintsTheSkin)
 {
     auto form = borderless_form(40, 30);
     ObjectRef skin = new_skin();
-    late::let(skin, "SkinFile", skin_file("heart.png", heart));
+    late::let(skin, "SkinFile", skin_file("heart.png", heart_skin));
     late::set(skin, "FormObject", form);
     late::call(skin, "Show");
     EXPECT_TRUE(reports().empty());
@@ -101,10 +89,10 @@ TEST_F(FormSkin, ShowShapesTheFormAndPaintsTheSkin)
     ScopedWindowDC screen(GetDC(0), 0);
     for (int y = -1; y <= 5; ++y) {
         for (int x = -1; x <= 10; ++x) {
-            bool opaque = x >= 0 && y >= 0 && x < 10 && y < 5 && heart[y][x] != '.';
+            bool opaque = x >= 0 && y >= 0 && x < 10 && y < 5 && heart_skin[y][x] != '.';
             ASSERT_EQ(window->region->contains(x, y), opaque) << x << "," << y;
             COLORREF shown = GetPixel(screen.get(), 40 + x, 30 + y);
-            ASSERT_EQ(shown, opaque ? color_of(heart[y][x]) : desktop.to_colorref()) << "screen at " << x << "," << y;
+            ASSERT_EQ(shown, opaque ? color_of(heart_skin[y][x]) : desktop.to_colorref()) << "screen at " << x << "," << y;
         }
     }
     // The form's own picture is the skin, at the client origin.
@@ -195,7 +183,7 @@ TEST_F(FormSkin, TheCallersBoxIsReplacedByTheThreadsHiddenOne)
 
 TEST_F(FormSkin, AnUnreadableSkinFileIsReportedAndTheLastSkinStays)
 {
-    std::string good = skin_file("good.png", heart);
+    std::string good = skin_file("good.png", heart_skin);
     std::string garbage = (dir_ / "garbage.png").string();
     std::ofstream(garbage) << "not a picture at all";
     struct Case {
@@ -260,7 +248,7 @@ TEST_F(FormSkin, AReportThatFailsReachesTheCaller)
     kxbasalt10::unload();
     ObjectRef skin = new_skin();
     late::let(skin, "SkinFile", (dir_ / "missing.png").string());
-    EXPECT_VELMO_ERROR(late::call(skin, "Show"), err::CannotCreateObject, "");
+    EXPECT_VELMO_ERROR(late::call(skin, "Show"), err::CannotCreateObject, "KxBasalt10.clsKxsvErrorHandlerA");
 }
 
 // The host form's MouseDown handler calls MakeMoveable; the drag is the pointer's path from the
@@ -284,7 +272,7 @@ TEST_F(FormSkin, MakeMoveableWithTheLeftButtonDragsTheFormBySkin)
         { "True", True, { 4, 2 }, false },
         { "1 on a cut-out pixel: the form is not hit", Integer(1), { 0, 0 }, false },
     };
-    std::string file = skin_file("heart.png", heart);
+    std::string file = skin_file("heart.png", heart_skin);
     for (const auto& c : cases) {
         auto form = borderless_form(100, 80);
         ObjectRef skin = new_skin();
@@ -322,7 +310,7 @@ TEST_F(FormSkin, MakeMoveableWithoutAFormFailsOnlyForTheLeftButton)
     ObjectRef skin = new_skin();
     late::call(skin, "MakeMoveable", Integer(2));
     late::call(skin, "MakeMoveable");
-    EXPECT_VELMO_ERROR(late::call(skin, "MakeMoveable", Integer(1)), err::ObjectNotSet, "");
+    EXPECT_VELMO_ERROR(late::call(skin, "MakeMoveable", Integer(1)), err::ObjectNotSet, "Velmo10");
 }
 
 TEST_F(FormSkin, PropertiesStoreWhatTheyAreGiven)

@@ -9,6 +9,7 @@
 #include "platform/user.h"
 #include "skin/skin_region.h"
 #include "skin_images.h"
+#include "support/memory_display.h"
 #include "support/velmo_error.h"
 
 namespace velmo::skin {
@@ -17,9 +18,12 @@ namespace {
 using namespace velmo::platform;
 using namespace velmo::skin::testing;
 
-class SkinRegion : public ::testing::Test {
+class SkinRegion : public velmo::testing::MemoryDisplayTest {
 protected:
-    void SetUp() override { reset_display({ { 200, 150 } }); }
+    SkinRegion()
+        : MemoryDisplayTest({ { 200, 150 } })
+    {
+    }
 };
 
 // Both regions hold exactly the same pixels (both may be 0).
@@ -141,7 +145,7 @@ TEST_F(SkinRegion, ErrorsReadingTheBoxReachTheCaller)
     SkinImage image = skin_image({ ".#" });
     auto no_dc = std::make_shared<DynamicObject>("Thing");
     no_dc->on("ScaleWidth", [](Args) { return Variant(2); }).on("ScaleHeight", [](Args) { return Variant(1); });
-    EXPECT_VELMO_ERROR(BuildSkinRegion(no_dc), err::MemberNotSupported, "");
+    EXPECT_VELMO_ERROR(BuildSkinRegion(no_dc), err::MemberNotSupported, "Thing");
     EXPECT_VELMO_ERROR(BuildSkinRegion(nullptr), err::ObjectNotSet, "");
     EXPECT_VELMO_ERROR(BuildSkinRegion(box_reading(image.dc.get(), 3e9, 1)), err::Overflow, "");
     EXPECT_VELMO_ERROR(BuildSkinRegion(box_reading(image.dc.get(), 2, "tall")), err::TypeMismatch, "");

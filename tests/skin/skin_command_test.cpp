@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "support/command_run.h"
+#include "support/png_file.h"
+#include "support/skin_fixture.h"
+#include "support/temp_folder.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -28,25 +30,17 @@
 namespace velmo::skin {
 namespace {
 
+using velmo::testing::lines_of;
+
 namespace fs = std::filesystem;
 using testing::color_of;
+using velmo::testing::heart_skin;
 
 using Outcome = velmo::testing::CommandRun;
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 class SkinCommand : public ::testing::Test {
 protected:
-    fs::path dir_ = fs::temp_directory_path() / ("velmo-skin-cli-" + std::to_string(::getpid()));
-    void SetUp() override { fs::create_directories(dir_); }
-    void TearDown() override { fs::remove_all(dir_); }
+    velmo::testing::TempFolder dir_ { "velmo-skin-cli" };
 
     Outcome velmo(const std::string& arguments)
     {
@@ -54,23 +48,7 @@ protected:
             velmo::testing::StandardError::Apart);
     }
 
-    std::string skin_file(const std::string& name, const std::vector<std::string>& rows)
-    {
-        gfx::Bitmap bitmap({ static_cast<int>(rows[0].size()), static_cast<int>(rows.size()) });
-        for (int y = 0; y < bitmap.height(); ++y)
-            for (int x = 0; x < bitmap.width(); ++x)
-                bitmap.set_pixel(x, y, gfx::Color::from_colorref(color_of(rows[y][x])));
-        EXPECT_TRUE(gfx::write_png(bitmap, dir_ / name));
-        return (dir_ / name).string();
-    }
-};
-
-const std::vector<std::string> heart = {
-    "..##..##..",
-    ".########.",
-    ".###rr###.",
-    "..######..",
-    "....##....",
+    std::string skin_file(const std::string& name, const std::vector<std::string>& rows) { return velmo::testing::write_skin(dir_ / name, rows); }
 };
 
 TEST_F(SkinCommand, RectsCoverExactlyTheNonTransparentPixels)
@@ -80,7 +58,7 @@ TEST_F(SkinCommand, RectsCoverExactlyTheNonTransparentPixels)
         std::vector<std::string> rows;
     };
     const Case cases[] = {
-        { "heart", heart },
+        { "heart", heart_skin },
         { "the corner colour cut out inside", { "#..#", "....", "#.##" } },
         { "one colour gives no lines", { "rrr", "rrr" } },
     };
@@ -113,7 +91,7 @@ TEST_F(SkinCommand, RectsCoverExactlyTheNonTransparentPixels)
 TEST_F(SkinCommand, TheCaptureShowsTheDesktopThroughTheTransparentPixels)
 {
     fs::path png = dir_ / "shown.png";
-    Outcome run = velmo("skin " + skin_file("heart.png", heart) + " -o " + png.string());
+    Outcome run = velmo("skin " + skin_file("heart.png", heart_skin) + " -o " + png.string());
     ASSERT_EQ(run.exit_code, 0) << run.err;
     int width = 0, height = 0, channels = 0;
     std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(stbi_load(png.c_str(), &width, &height, &channels, 3), stbi_image_free);
@@ -124,9 +102,35 @@ TEST_F(SkinCommand, TheCaptureShowsTheDesktopThroughTheTransparentPixels)
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const stbi_uc* p = pixels.get() + (y * width + x) * 3;
-            gfx::Color expected = heart[y][x] == '.' ? desktop : gfx::Color::from_colorref(color_of(heart[y][x]));
+            gfx::Color expected = heart_skin[y][x] == '.' ? desktop : gfx::Color::from_colorref(color_of(heart_skin[y][x]));
             ASSERT_EQ(gfx::Color(p[0], p[1], p[2]), expected) << x << "," << y;
         }
+    }
+}
+
+// The form is made fifteen times its skin, larger than any window can be for a skin of 640 x 480:
+// the window is held to the largest size, and the skin shows whole.
+TEST_F(SkinCommand, ASkinWhoseFormWouldBeTooLargeStillShowsWhole)
+{
+    const gfx::Color see_through { 255, 0, 255 }, body { 30, 160, 90 };
+    gfx::Bitmap picture({ 640, 480 });
+    picture.fill(picture.rect(), see_through);
+    picture.fill({ 40, 30, 560, 420 }, body);
+    const fs::path skin = dir_ / "large.png", shown = dir_ / "shown.png";
+    ASSERT_TRUE(gfx::write_png(picture, skin));
+
+    Outcome run = velmo("skin " + skin.string() + " -o " + shown.string());
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    velmo::testing::Png png = velmo::testing::load_png(shown);
+    ASSERT_TRUE(png.pixels);
+    ASSERT_EQ(png.width, 640);
+    ASSERT_EQ(png.height, 480);
+    const gfx::Color desktop { 0x3A, 0x6E, 0xA5 };
+    for (gfx::Point p : { gfx::Point { 0, 0 }, gfx::Point { 639, 479 }, gfx::Point { 40, 30 }, gfx::Point { 599, 449 }, gfx::Point { 320, 240 } }) {
+        auto [r, g, b] = png.rgb(p.x, p.y);
+        gfx::Color expected = picture.pixel(p.x, p.y) == see_through ? desktop : body;
+        EXPECT_EQ(gfx::Color(uint8_t(r), uint8_t(g), uint8_t(b)), expected) << p.x << "," << p.y;
     }
 }
 
@@ -134,7 +138,7 @@ TEST_F(SkinCommand, BadInputIsOneLineAndExitCodeOne)
 {
     std::string garbage = (dir_ / "garbage.png").string();
     std::ofstream(garbage) << "not a picture";
-    std::string good = skin_file("heart.png", heart);
+    std::string good = skin_file("heart.png", heart_skin);
     struct Case {
         std::string arguments;
         std::string names;  // what the line must mention

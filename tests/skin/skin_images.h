@@ -1,7 +1,7 @@
-// Small skins for the tests: a memory device context over a bitmap painted from rows of letters,
-// a stand-in picture box that answers hDC, ScaleWidth and ScaleHeight, and the run-by-run region
-// the algorithm describes (one GetPixel per pixel, each run united into the first in turn), which
-// the fast builder must match.
+// Small skins for the tests: a memory device context over a bitmap painted from rows of letters
+// (colours as in support/skin_fixture.h), a stand-in picture box that answers hDC, ScaleWidth and
+// ScaleHeight, and the run-by-run region the algorithm describes (one GetPixel per pixel, each run
+// united into the first in turn), which the fast builder must match.
 #pragma once
 
 #include <optional>
@@ -12,21 +12,11 @@
 #include "platform/display.h"
 #include "platform/gdi.h"
 #include "platform/scoped.h"
+#include "support/skin_fixture.h"
 
 namespace velmo::skin::testing {
 
-// '.' magenta, '#' black, 'r' red, 'g' green, 'b' blue, 'w' white.
-inline uint32_t color_of(char letter)
-{
-    switch (letter) {
-    case '#': return 0x000000;
-    case 'r': return 0x0000FF;
-    case 'g': return 0x00FF00;
-    case 'b': return 0xFF0000;
-    case 'w': return 0xFFFFFF;
-    default: return 0xFF00FF;
-    }
-}
+using velmo::testing::color_of;
 
 struct SkinImage {
     platform::ScopedMemoryDC dc;

@@ -10,7 +10,10 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace velmo::testing {
 
@@ -52,6 +55,74 @@ inline CommandRun run_command(const std::string& command_line, StandardError sta
         ::unlink(err_file.c_str());
     }
     return run;
+}
+
+// A command running in the background while the test works the display: its first line of output
+// can be awaited, then the rest is collected. Standard error is kept apart.
+class RunningCommand {
+public:
+    explicit RunningCommand(const std::string& command_line)
+    {
+        char name[] = "/tmp/velmo-test-stderr-XXXXXX";
+        int fd = ::mkstemp(name);
+        if (fd < 0)
+            return;
+        ::close(fd);
+        err_file_ = name;
+        pipe_ = ::popen((command_line + " 2>" + err_file_).c_str(), "r");
+    }
+    ~RunningCommand()
+    {
+        if (pipe_)
+            finish();
+        if (!err_file_.empty())
+            ::unlink(err_file_.c_str());
+    }
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
+
+    // The next line of output, or nothing once the command has ended.
+    std::optional<std::string> first_line()
+    {
+        char line[512];
+        if (!pipe_ || !std::fgets(line, sizeof line, pipe_))
+            return std::nullopt;
+        out_ += line;
+        return std::string(line);
+    }
+
+    // Waits for the command to end; `out` holds every line, those already read included.
+    CommandRun finish()
+    {
+        CommandRun run;
+        if (!pipe_)
+            return run;
+        std::array<char, 4096> buffer;
+        size_t n;
+        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe_)) > 0)
+            out_.append(buffer.data(), n);
+        int status = ::pclose(pipe_);
+        pipe_ = nullptr;
+        run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = out_;
+        std::ifstream in(err_file_);
+        run.err.assign(std::istreambuf_iterator<char>(in), {});
+        return run;
+    }
+
+private:
+    FILE* pipe_ = nullptr;
+    std::string err_file_;
+    std::string out_;
+};
+
+inline std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 }  // namespace velmo::testing

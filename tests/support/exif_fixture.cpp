@@ -309,18 +309,4 @@ void write_file(const std::filesystem::path& path, const std::vector<uint8_t>& b
         throw std::runtime_error("cannot write " + path.string());
 }
 
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "velmo-exif-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 }  // namespace velmo::exif::fixture

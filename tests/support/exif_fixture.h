@@ -69,18 +69,4 @@ std::vector<uint8_t> plain_jpeg();
 
 void write_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
-// A temporary folder, removed with everything in it when the object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
-
 }  // namespace velmo::exif::fixture

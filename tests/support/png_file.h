@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "gfx/bitmap.h"
+
 namespace velmo::testing {
 
 struct Png {
@@ -27,6 +29,18 @@ inline Png load_png(const std::filesystem::path& path)
     int channels = 0;
     png.pixels.reset(stbi_load(path.c_str(), &png.width, &png.height, &channels, 3));
     return png;
+}
+
+// The picture as a bitmap, for comparing with what velmo read; an unreadable one is empty.
+inline gfx::Bitmap bitmap_of(const Png& png)
+{
+    gfx::Bitmap b({ png.pixels ? png.width : 0, png.pixels ? png.height : 0 });
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) {
+            auto [r, g, bl] = png.rgb(x, y);
+            b.set_word(x, y, (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(bl));
+        }
+    return b;
 }
 
 }  // namespace velmo::testing
