@@ -173,8 +173,8 @@ std::optional<gfx::Bitmap> WaylandBackend::screen_area(gfx::Rect area)
 {
     flush();
     // Black where no output is; inside one output every pixel is copied, so zeroing a screen's
-    // worth first would only cost time.
-    gfx::Bitmap pixels = within_one_output(area) ? gfx::Bitmap(area.size(), gfx::Bitmap::Uninitialized {}) : gfx::Bitmap(area.size());
+    // worth first would only cost time, and kept memory saves the first touches of new memory.
+    gfx::Bitmap pixels = within_one_output(area) ? kept_pixels_.take(area.size()) : gfx::Bitmap(area.size());
     if (!read_area(area, pixels, {}))
         return std::nullopt;
     return pixels;

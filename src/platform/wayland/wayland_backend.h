@@ -19,6 +19,7 @@
 
 #include "platform/display_backend.h"
 #include "platform/wayland/connection.h"
+#include "platform/wayland/kept_pixels.h"
 #include "platform/wayland/pointer_overlay.h"
 #include "platform/wayland/screencopy.h"
 #include "platform/wayland/toplevel.h"
@@ -96,6 +97,7 @@ private:
     std::unique_ptr<Connection> connection_;
     std::unique_ptr<PointerOverlay> overlay_;  // while a person points at the screen
     ScreenCopier copier_;
+    KeptPixels kept_pixels_;  // for screen reads a picture takes over
     gfx::Bitmap screen_ { {} };
     std::unordered_map<HWND, Shown> windows_;
     wl_pointer* pointer_device_ = nullptr;
