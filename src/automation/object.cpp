@@ -1,6 +1,9 @@
 #include "automation/object.h"
 
+#include <array>
 #include <cctype>
+#include <cstddef>
+#include <memory_resource>
 #include <new>
 
 #include "automation/late.h"
@@ -108,10 +111,14 @@ Variant Object::invoke_member(const Member& member, Args args)
     if (args.size() > params.size())
         throw Error(err::WrongArgumentCount, std::string(class_info().library));
 
+    // Every late-bound call passes through here, and most members take a few parameters: those
+    // are bound in a buffer on the stack rather than on the heap.
+    alignas(Variant) std::array<std::byte, 8 * (sizeof(Variant) + sizeof(Variant*))> buffer;
+    std::pmr::monotonic_buffer_resource arena(buffer.data(), buffer.size());
+    std::pmr::vector<Variant> filled(params.size(), std::pmr::polymorphic_allocator<Variant>(&arena));
+    std::pmr::vector<Variant*> bound(params.size(), std::pmr::polymorphic_allocator<Variant*>(&arena));
     // Omitted trailing arguments, and the missing marker given for a typed optional parameter,
     // arrive as the parameter's default or zero value.
-    std::vector<Variant> filled(params.size());
-    std::vector<Variant*> bound(params.size());
     for (size_t i = 0; i < params.size(); ++i) {
         bool omitted = i >= args.size() || (args[i]->is_missing() && params[i].type.vt != VarType::Variant);
         if (omitted && !params[i].optional)
