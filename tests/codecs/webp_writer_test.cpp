@@ -11,12 +11,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <webp/decode.h>
-#include <webp/demux.h>
 
 #include "codecs/animation_writer.h"
 #include "codecs/atomic_file.h"
 #include "support/temp_folder.h"
+#include "support/webp_animation.h"
 
 namespace fs = std::filesystem;
 
@@ -36,30 +35,14 @@ struct Decoded {
 
 Decoded decode(const std::vector<uint8_t>& bytes)
 {
-    Decoded decoded;
-    WebPBitstreamFeatures features;
-    if (WebPGetFeatures(bytes.data(), bytes.size(), &features) != VP8_STATUS_OK)
-        return decoded;
-    decoded.animated = features.has_animation;
-    WebPData data { bytes.data(), bytes.size() };
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_RGBA;
-    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
-    if (!decoder)
-        return decoded;
-    while (WebPAnimDecoderHasMoreFrames(decoder)) {
-        uint8_t* rgba = nullptr;
-        int timestamp = 0;
-        if (!WebPAnimDecoderGetNext(decoder, &rgba, &timestamp))
-            break;
+    velmo::testing::WebpAnimation animation = velmo::testing::decode_webp_animation(bytes);
+    Decoded decoded { animation.animated, {}, animation.ends_ms };
+    for (const auto& rgba : animation.rgba) {
         Frame frame;
-        for (int i = 0; i < width * height; ++i, rgba += 4)
-            frame.push_back(uint32_t(rgba[0]) << 16 | uint32_t(rgba[1]) << 8 | rgba[2]);
+        for (size_t i = 0; i + 4 <= rgba.size(); i += 4)
+            frame.push_back(uint32_t(rgba[i]) << 16 | uint32_t(rgba[i + 1]) << 8 | rgba[i + 2]);
         decoded.frames.push_back(std::move(frame));
-        decoded.timestamps.push_back(timestamp);
     }
-    WebPAnimDecoderDelete(decoder);
     return decoded;
 }
 

@@ -4,6 +4,7 @@
 
 #include "support/command_run.h"
 #include "support/temp_folder.h"
+#include "support/webp_animation.h"
 
 #include <sys/wait.h>
 
@@ -14,8 +15,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <webp/demux.h>
 
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
@@ -69,33 +68,17 @@ Frames decode_gif(const fs::path& file)
 
 Frames decode_webp(const fs::path& file)
 {
-    auto bytes = bytes_of(file);
-    Frames frames;
-    WebPData data { bytes.data(), bytes.size() };
-    WebPAnimDecoderOptions options;
-    WebPAnimDecoderOptionsInit(&options);
-    options.color_mode = MODE_RGBA;
-    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
-    if (!decoder)
-        return frames;
-    WebPAnimInfo info;
-    WebPAnimDecoderGetInfo(decoder, &info);
-    frames.width = int(info.canvas_width);
-    frames.height = int(info.canvas_height);
+    velmo::testing::WebpAnimation animation = velmo::testing::decode_webp_animation(bytes_of(file));
+    Frames frames { animation.width, animation.height, {}, {} };
     int before = 0;
-    while (WebPAnimDecoderHasMoreFrames(decoder)) {
-        uint8_t* rgba = nullptr;
-        int timestamp = 0;
-        if (!WebPAnimDecoderGetNext(decoder, &rgba, &timestamp))
-            break;
+    for (size_t f = 0; f < animation.rgba.size(); ++f) {
         std::vector<uint8_t> rgb;
-        for (size_t i = 0; i < size_t(frames.width) * frames.height; ++i)
-            rgb.insert(rgb.end(), rgba + i * 4, rgba + i * 4 + 3);
+        for (size_t i = 0; i + 4 <= animation.rgba[f].size(); i += 4)
+            rgb.insert(rgb.end(), animation.rgba[f].begin() + long(i), animation.rgba[f].begin() + long(i) + 3);
         frames.rgb.push_back(std::move(rgb));
-        frames.delays_ms.push_back(timestamp - before);
-        before = timestamp;
+        frames.delays_ms.push_back(animation.ends_ms[f] - before);
+        before = animation.ends_ms[f];
     }
-    WebPAnimDecoderDelete(decoder);
     return frames;
 }
 
