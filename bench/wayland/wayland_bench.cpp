@@ -10,13 +10,12 @@
 #include <benchmark/benchmark.h>
 #include <wayland-client.h>
 
-#include <cmath>
 #include <cstring>
-#include <random>
 #include <thread>
 
 #include "automation/late.h"
 #include "capture/image_capture.h"
+#include "common/screen_pictures.h"
 #include "gfx/png_writer.h"
 #include "platform/display.h"
 #include "platform/gdi.h"
@@ -31,37 +30,12 @@ namespace {
 
 constexpr gfx::Size screen { 1920, 1080 };
 
-// Smooth colour fields with a little grain, like a photo: neither flat nor noise.
-gfx::Bitmap photo_like(gfx::Size size)
-{
-    gfx::Bitmap b(size);
-    std::mt19937 random(1);
-    for (int y = 0; y < size.height; ++y)
-        for (int x = 0; x < size.width; ++x) {
-            double v = 128 + 100 * std::sin(x * 0.01) * std::cos(y * 0.013);
-            int grain = int(random() % 9) - 4;
-            auto c = [&](double value) { return uint8_t(std::clamp(int(value) + grain, 0, 255)); };
-            b.set_pixel(x, y, { c(v), c(255 - v), c((x + y) / 12 % 256) });
-        }
-    return b;
-}
-
-// A two-way gradient without grain, as a desktop or a form's gradient looks.
-gfx::Bitmap smooth(gfx::Size size)
-{
-    gfx::Bitmap b(size);
-    for (int y = 0; y < size.height; ++y)
-        for (int x = 0; x < size.width; ++x)
-            b.set_pixel(x, y, { uint8_t(x * 255 / size.width), uint8_t(y * 255 / size.height), 128 });
-    return b;
-}
-
 struct Screen {
     velmo::testing::SwayServer server { screen };
 
     Screen()
     {
-        gfx::write_png(photo_like(screen), server.folder() / "photo.png");
+        gfx::write_png(bench::photo_like(screen), server.folder() / "photo.png");
         server.swaymsg("output '*' bg " + (server.folder() / "photo.png").string() + " stretch");
         // Time for the background to be drawn.
         std::this_thread::sleep_for(std::chrono::seconds(2));
@@ -160,7 +134,7 @@ int main(int argc, char** argv)
     if (argc == 4 && std::strcmp(argv[1], "--write-picture") == 0) {
         gfx::Size size { 1920, 1080 };
         bool photo = std::strcmp(argv[2], "photo") == 0;
-        return gfx::write_png(photo ? platform::wayland::photo_like(size) : platform::wayland::smooth(size), argv[3]) ? 0 : 1;
+        return gfx::write_png(photo ? bench::photo_like(size) : bench::smooth(size), argv[3]) ? 0 : 1;
     }
     if (auto why = velmo::testing::SwayServer::unavailable()) {
         std::fprintf(stderr, "bench_wayland: %s\n", why->c_str());

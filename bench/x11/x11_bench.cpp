@@ -9,14 +9,13 @@
 //   build/bench/bench/x11/bench_x11 --write-picture photo.png   (the picture, for whole-process runs)
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstring>
-#include <random>
 
 #include "automation/dynamic_object.h"
 #include "automation/event_source.h"
 #include "automation/late.h"
 #include "capture/image_capture.h"
+#include "common/screen_pictures.h"
 #include "gfx/png_writer.h"
 #include "picker/pick_col_from_mouse.h"
 #include "picker/picker_form.h"
@@ -41,21 +40,6 @@ namespace {
 
 constexpr gfx::Size screen { 1920, 1080 };
 
-// Smooth colour fields with a little grain, like a photo: neither flat nor noise.
-gfx::Bitmap photo_like(gfx::Size size)
-{
-    gfx::Bitmap b(size);
-    std::mt19937 random(1);
-    for (int y = 0; y < size.height; ++y)
-        for (int x = 0; x < size.width; ++x) {
-            double v = 128 + 100 * std::sin(x * 0.01) * std::cos(y * 0.013);
-            int grain = int(random() % 9) - 4;
-            auto c = [&](double value) { return uint8_t(std::clamp(int(value) + grain, 0, 255)); };
-            b.set_pixel(x, y, { c(v), c(255 - v), c((x + y) / 12 % 256) });
-        }
-    return b;
-}
-
 // The server, a window covering the screen with the picture, and the display on it.
 struct Screen {
     testing::XvfbServer server { screen };
@@ -68,7 +52,7 @@ struct Screen {
         painter = std::make_unique<Connection>(server.name());
         window = std::make_unique<MirrorWindow>(*painter, gfx::Rect::of({}, screen), Decorations::Bare, "picture");
         window->show();
-        gfx::Bitmap picture = photo_like(screen);
+        gfx::Bitmap picture = bench::photo_like(screen);
         ImageWriter(*painter).write(window->id(), picture, picture.rect());
         use_display("x11");
     }
@@ -188,7 +172,7 @@ BENCHMARK(BM_PointerProbeAtRest)->Unit(benchmark::kMicrosecond)->UseRealTime();
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--write-picture") == 0)
-        return velmo::gfx::write_png(velmo::platform::x11::photo_like({ 1920, 1080 }), argv[2]) ? 0 : 1;
+        return velmo::gfx::write_png(velmo::bench::photo_like({ 1920, 1080 }), argv[2]) ? 0 : 1;
     if (!velmo::testing::XvfbServer::available()) {
         std::fprintf(stderr, "bench_x11: Xvfb is not installed (scripts/setup.sh installs it)\n");
         return 1;
