@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "automation/error.h"
 
@@ -15,12 +16,14 @@ inline constexpr int32_t command_failure = 0;
 
 [[noreturn]] inline void fail(std::string message) { throw Error(command_failure, "velmo", std::move(message)); }
 
-inline void print_error(const Error& error)
+// One line on stderr. `what` names the part of a longer run that failed, after "velmo: ".
+inline void print_error(const Error& error, std::string_view what = {})
 {
+    std::string prefix = what.empty() ? std::string("velmo: ") : "velmo: " + std::string(what) + ": ";
     if (error.number() == command_failure)
-        std::fprintf(stderr, "velmo: %s\n", error.description().c_str());
+        std::fprintf(stderr, "%s%s\n", prefix.c_str(), error.description().c_str());
     else
-        std::fprintf(stderr, "velmo: error %d (%s): %s\n", error.number(), error.source().c_str(), error.description().c_str());
+        std::fprintf(stderr, "%serror %d (%s): %s\n", prefix.c_str(), error.number(), error.source().c_str(), error.description().c_str());
 }
 
 }  // namespace velmo::cli

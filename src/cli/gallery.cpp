@@ -2,7 +2,7 @@
 
 #include <cairo.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -128,10 +128,11 @@ ObjectRef paint_member(std::string_view member, std::vector<Variant> args, Surfa
     return surface;
 }
 
-std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size)
+Gallery write_gallery(const std::filesystem::path& dir, PixelSize size)
 {
     create_folder(dir);
-    std::vector<GalleryPicture> written;
+    Gallery gallery;
+    std::vector<GalleryPicture>& written = gallery.pictures;
     auto attempt = [&](std::string_view member, const std::vector<Variant>& args, SurfaceKind kind, std::string label,
                        std::string file_name, std::optional<int> first_lines = {}) {
         auto file = dir / file_name;
@@ -139,8 +140,8 @@ std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, Pixe
             paint_member(member, args, kind, size, file, first_lines);
             written.push_back({ std::move(label), file });
         } catch (const Error& error) {
-            std::fprintf(stderr, "velmo gallery: %s: ", label.c_str());
-            print_error(error);
+            print_error(error, "gallery: " + label);
+            ++gallery.failures;
         }
     };
     for (const Member& member : gradients::clsKxLumoGradientsA::info().members) {
@@ -158,7 +159,7 @@ std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, Pixe
         }
     }
     write_contact_sheet(written, dir / "contact-sheet.png");
-    return written;
+    return gallery;
 }
 
 void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std::filesystem::path& png)
@@ -181,7 +182,8 @@ void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std:
     int cell_height = cell_width * 3 / 4;
     if (!pictures.empty()) {
         image = read(pictures.front());
-        cell_height = cell_width * cairo_image_surface_get_height(image.get()) / cairo_image_surface_get_width(image.get());
+        // At least a row: a zero scale would leave the context in error and leak its patterns.
+        cell_height = std::max(1, cell_width * cairo_image_surface_get_height(image.get()) / cairo_image_surface_get_width(image.get()));
     }
     int rows = (static_cast<int>(pictures.size()) + columns - 1) / columns;
     int sheet_width = gap + columns * (cell_width + gap);

@@ -37,10 +37,15 @@ struct GalleryPicture {
     std::filesystem::path file;
 };
 
+struct Gallery {
+    std::vector<GalleryPicture> pictures;  // written
+    int failures = 0;                      // pictures whose member raised an error
+};
+
 // Paints every member into `dir` (each ...Build preset also stopped part-way, since its finished
-// picture is a black box) and writes `dir`/contact-sheet.png. Pictures that fail are
-// reported on standard error and left out; returns the pictures written.
-std::vector<GalleryPicture> write_gallery(const std::filesystem::path& dir, PixelSize size);
+// picture is a black box) and writes `dir`/contact-sheet.png. A picture that fails is reported on
+// standard error ("velmo: gallery: LABEL: error ...") and left out; the others are still made.
+Gallery write_gallery(const std::filesystem::path& dir, PixelSize size);
 
 // A grid of the pictures, each scaled into a cell with its label underneath.
 void write_contact_sheet(const std::vector<GalleryPicture>& pictures, const std::filesystem::path& png);

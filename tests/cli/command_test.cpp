@@ -195,6 +195,39 @@ TEST_F(Command, SizesAreAcceptedExactlyAsFarAsTheyCanBeMade)
     }
 }
 
+// Every member is painted; one whose member fails (Gradient's outer width in twips overflows an
+// Integer from 2177 pixels) is one line naming it, the rest and the sheet are still made, and the
+// exit code says the run failed.
+TEST_F(Command, GalleryMakesEveryPictureAndAFailedOneMakesTheRunFail)
+{
+    struct Case {
+        const char* size;
+        int exit_code;
+        size_t pictures;
+        const char* error_line;
+    };
+    const Case cases[] = {
+        { "40x30", 0, 88, nullptr },
+        { "2200x10", 1, 87, "velmo: gallery: Gradient: error 6 (Velmo10): Overflow\n" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        auto folder = dir / c.size;
+        Outcome run = velmo("gallery --size " + std::string(c.size) + " -o " + folder.string());
+        EXPECT_EQ(run.exit_code, c.exit_code) << run.out;
+        EXPECT_NE(run.out.find("Wrote " + std::to_string(c.pictures) + " pictures and contact-sheet.png"), std::string::npos) << run.out;
+        if (c.error_line) {
+            EXPECT_NE(run.out.find(c.error_line), std::string::npos) << run.out;
+        }
+        EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), c.error_line ? 2 : 1) << run.out;
+        size_t pngs = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            pngs += entry.path().extension() == ".png";
+        EXPECT_EQ(pngs, c.pictures + 1);  // and the contact sheet
+        EXPECT_GT(load_png(folder / "contact-sheet.png").width, 0);
+    }
+}
+
 // A member that runs until cancelled ends on Ctrl-C: one line and exit code 130, as the help says.
 TEST_F(Command, CallOfAMemberThatNeverEndsStopsOnInterrupt)
 {
